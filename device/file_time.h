@@ -1,0 +1,16 @@
+// The player's DOS dates and times as Windows file times.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+namespace davu {
+
+// The pair is read as local time and returned as UTC. A pair that is not a
+// calendar time gives the zero file time.
+void DosDateTimeToFileTime(uint32_t dosDate, uint32_t dosTime, FILETIME *out);
+// Sets an existing file's last-write time; creates nothing.
+void SetLastWriteTime(const char *path, const FILETIME &writeTime);
+
+} // namespace davu

@@ -1,0 +1,28 @@
+// Copying files from the player to a PC folder.
+#pragma once
+
+#include "host/far_api.h"
+#include "plugin/plugin_state.h"
+
+#include <windows.h>
+
+#include <cstdint>
+
+namespace davu {
+
+int GetFilesImpl(PanelSession *session, far::PluginPanelItem *items,
+                 int count, int move, const char *destPath, int opMode);
+
+// True when a name from the player can be written into a folder as it is:
+// not empty, no '\', '/' or ':', not "." or "..".
+bool IsSafePcName(const char *name);
+
+enum class UploadOutcome { Copied, KeptExisting, Failed };
+
+// The per-file step of every copy from the player, run with the destination
+// folder current.
+UploadOutcome UploadIntoFolder(int memory, uint32_t fileIndex, uint32_t size,
+                               const char *pcName, const FILETIME &writeTime,
+                               bool keepExisting);
+
+} // namespace davu

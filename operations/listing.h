@@ -1,0 +1,14 @@
+// The panel listing of the selected memory.
+#pragma once
+
+#include "host/far_api.h"
+#include "plugin/plugin_state.h"
+
+namespace davu {
+
+int GetFindDataImpl(PanelSession *session, far::PluginPanelItem **items,
+                    int *count, int opMode);
+void FreeFindDataImpl(PanelSession *session, far::PluginPanelItem *items,
+                      int count);
+
+} // namespace davu

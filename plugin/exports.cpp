@@ -1,0 +1,65 @@
+// The host's entry points. Each is a thin __stdcall wrapper that keeps any
+// C++ exception from crossing into the host.
+#include "host/far_api.h"
+#include "operations/listing.h"
+#include "plugin/panel_description.h"
+#include "plugin/plugin_entry.h"
+#include "plugin/plugin_state.h"
+
+#include <windows.h>
+
+using davu::PanelSession;
+
+namespace {
+PanelSession *Session(HANDLE panel) { return static_cast<PanelSession *>(panel); }
+} // namespace
+
+extern "C" {
+
+void WINAPI SetStartupInfo(const far::PluginStartupInfo *info) {
+  try {
+    davu::SetStartupInfoImpl(info);
+  } catch (...) {
+  }
+}
+
+void WINAPI GetPluginInfo(far::PluginInfo *info) {
+  try {
+    davu::GetPluginInfoImpl(info);
+  } catch (...) {
+  }
+}
+
+HANDLE WINAPI OpenPlugin(int openFrom, int item) {
+  try {
+    return davu::OpenPluginImpl(openFrom, item);
+  } catch (...) {
+    return INVALID_HANDLE_VALUE;
+  }
+}
+
+void WINAPI GetOpenPluginInfo(HANDLE panel, far::OpenPluginInfo *info) {
+  try {
+    davu::GetOpenPluginInfoImpl(Session(panel), info);
+  } catch (...) {
+  }
+}
+
+int WINAPI GetFindData(HANDLE panel, far::PluginPanelItem **items, int *count,
+                       int opMode) {
+  try {
+    return davu::GetFindDataImpl(Session(panel), items, count, opMode);
+  } catch (...) {
+    return 1;
+  }
+}
+
+void WINAPI FreeFindData(HANDLE panel, far::PluginPanelItem *items,
+                         int count) {
+  try {
+    davu::FreeFindDataImpl(Session(panel), items, count);
+  } catch (...) {
+  }
+}
+
+} // extern "C"

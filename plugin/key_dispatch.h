@@ -1,0 +1,10 @@
+// The plug-in's own keys.
+#pragma once
+
+#include "plugin/plugin_state.h"
+
+namespace davu {
+
+int ProcessKeyImpl(PanelSession *session, int key, unsigned controlState);
+
+} // namespace davu

@@ -1,0 +1,11 @@
+// What the host shows of a panel: title, info lines and key bar.
+#pragma once
+
+#include "host/far_api.h"
+#include "plugin/plugin_state.h"
+
+namespace davu {
+
+void GetOpenPluginInfoImpl(PanelSession *session, far::OpenPluginInfo *info);
+
+} // namespace davu

@@ -1,0 +1,133 @@
+#include "tests/support/test_support.h"
+
+#include <atomic>
+#include <cstdio>
+
+namespace testing_support {
+
+std::string ExeDir() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string full(path);
+  return full.substr(0, full.find_last_of('\\') + 1);
+}
+
+std::string PluginBuildDir() { return ExeDir() + "..\\plugin\\DAVUman\\"; }
+
+std::string BesideExe(const std::string &name) { return ExeDir() + name; }
+
+namespace {
+std::atomic<unsigned> temp_counter{0};
+}
+
+TempDir::TempDir() {
+  char base[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, base);
+  for (;;) {
+    char name[64];
+    snprintf(name, sizeof name, "davu-%lu-%u\\", GetCurrentProcessId(),
+             temp_counter.fetch_add(1));
+    path_ = std::string(base) + name;
+    if (CreateDirectoryA(path_.c_str(), nullptr))
+      break;
+  }
+}
+
+TempDir::~TempDir() { RemoveTree(path_); }
+
+void RemoveTree(const std::string &folder) {
+  std::string dir = folder;
+  if (!dir.empty() && dir.back() != '\\')
+    dir += '\\';
+  WIN32_FIND_DATAA data;
+  HANDLE search = FindFirstFileA((dir + "*").c_str(), &data);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      std::string name = data.cFileName;
+      if (name == "." || name == "..")
+        continue;
+      std::string path = dir + name;
+      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(path);
+      } else {
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path.c_str());
+      }
+    } while (FindNextFileA(search, &data));
+    FindClose(search);
+  }
+  RemoveDirectoryA(dir.c_str());
+}
+
+bool WriteFileBytes(const std::string &path, const std::string &bytes) {
+  FILE *f = fopen(path.c_str(), "wb");
+  if (!f)
+    return false;
+  bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  return fclose(f) == 0 && ok;
+}
+
+bool ReadFileBytes(const std::string &path, std::string *bytes) {
+  FILE *f = fopen(path.c_str(), "rb");
+  if (!f)
+    return false;
+  bytes->clear();
+  char buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, f)) > 0)
+    bytes->append(buffer, n);
+  fclose(f);
+  return true;
+}
+
+bool FileExists(const std::string &path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool CopyFileTo(const std::string &from, const std::string &to) {
+  return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
+}
+
+std::vector<std::string> ListFolder(const std::string &folder) {
+  std::vector<std::string> names;
+  std::string dir = folder;
+  if (!dir.empty() && dir.back() != '\\')
+    dir += '\\';
+  WIN32_FIND_DATAA data;
+  HANDLE search = FindFirstFileA((dir + "*").c_str(), &data);
+  if (search == INVALID_HANDLE_VALUE)
+    return names;
+  do {
+    std::string name = data.cFileName;
+    if (name != "." && name != "..")
+      names.push_back(name);
+  } while (FindNextFileA(search, &data));
+  FindClose(search);
+  return names;
+}
+
+void DeleteRegistryTree(const std::string &path) {
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_ALL_ACCESS,
+                    &key) != ERROR_SUCCESS)
+    return;
+  char name[512];
+  for (;;) {
+    DWORD length = sizeof name;
+    if (RegEnumKeyExA(key, 0, name, &length, nullptr, nullptr, nullptr,
+                      nullptr) != ERROR_SUCCESS)
+      break;
+    DeleteRegistryTree(path + "\\" + name);
+  }
+  RegCloseKey(key);
+  RegDeleteKeyA(HKEY_CURRENT_USER, path.c_str());
+}
+
+std::string UniqueRegistryRoot(const std::string &prefix) {
+  char name[96];
+  snprintf(name, sizeof name, "Software\\DAVU Tests\\%s-%lu-%u",
+           prefix.c_str(), GetCurrentProcessId(), temp_counter.fetch_add(1));
+  return name;
+}
+
+} // namespace testing_support
