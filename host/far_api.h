@@ -9,6 +9,12 @@
 
 #include <cstddef>
 
+// The Windows headers define `far` as an empty macro, which would turn this
+// into an anonymous namespace and give every function taking these types
+// internal linkage. The real namespace is declared with the macro lifted and
+// made visible from the global one, so `far::X` (read as `::X`) finds it.
+#pragma push_macro("far")
+#undef far
 namespace far {
 
 constexpr int NM = 260;
@@ -341,3 +347,5 @@ enum : int {
 };
 
 } // namespace far
+using namespace far;
+#pragma pop_macro("far")
