@@ -1,0 +1,320 @@
+// Copying and moving PC files, whole folders and the entries of playlists
+// onto the player, with the free-space warning, the replacement of files of
+// the same name and the one switch to the other memory when the first runs
+// full.
+#include "operations/copy_to_device.h"
+
+#include "device/device_link.h"
+#include "device/usbctrl_contract.h"
+#include "operations/operation_frame.h"
+#include "operations/pc_source_walk.h"
+#include "plugin/messages.h"
+#include "plugin/notices.h"
+#include "plugin/settings.h"
+#include "progress/progress_display.h"
+
+#include <windows.h>
+
+#include <cstring>
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace davu {
+
+namespace {
+
+constexpr const char *kHelpTopic = "Downloading";
+// More entries than a memory can hold with 16-bit file indexes: a library
+// that never reports the end cannot keep the same-name check going.
+constexpr int kMaxEntriesPerMemory = 65536 + 1;
+
+int OtherMemory(int memory) {
+  return memory == MEM_INTERNAL ? MEM_EXTERNAL : MEM_INTERNAL;
+}
+
+// One PutFiles call. A move deletes on the PC only what reached the player,
+// so the sending pass remembers the files that arrived, and forgets one
+// again when a later file of the same name replaced it on the player.
+struct PutTransfer {
+  PanelSession &Session;
+  DeviceLink &Link;
+  std::set<std::string> Arrived; // upper-cased full paths
+  std::map<std::pair<int, std::string>, std::string> ArrivedByDeviceName;
+};
+
+std::string DeviceNameKey(const std::string &path) {
+  size_t slash = path.find_last_of('\\');
+  return UpperAsciiLetters(slash == std::string::npos ? path
+                                                      : path.substr(slash + 1));
+}
+
+void RecordArrival(PutTransfer &transfer, const std::string &path) {
+  std::string key = UpperAsciiLetters(path);
+  transfer.Arrived.insert(key);
+  transfer.ArrivedByDeviceName[{transfer.Session.Memory, DeviceNameKey(path)}] =
+      key;
+}
+
+// A file this call sent earlier has just been deleted on the player.
+void ForgetReplaced(PutTransfer &transfer, int memory,
+                    const std::string &name) {
+  auto found = transfer.ArrivedByDeviceName.find({memory, name});
+  if (found == transfer.ArrivedByDeviceName.end())
+    return;
+  transfer.Arrived.erase(found->second);
+  transfer.ArrivedByDeviceName.erase(found);
+}
+
+std::string RecordName(const usbctrl::tagFILE_ENTRY &record) {
+  return std::string(record.Name, strnlen(record.Name, sizeof record.Name));
+}
+
+// True when the file is to be sent: every entry of the same name on the
+// selected memory has been deleted, or there was none. False when one
+// exists and existing files are kept, or when the user cancelled meanwhile.
+bool ClearSameNameOnDevice(PutTransfer &transfer, const std::string &path) {
+  PanelSession &session = transfer.Session;
+  DeviceLink &link = transfer.Link;
+  const int memory = session.Memory;
+  const std::string name = DeviceNameKey(path);
+  usbctrl::tagFILE_ENTRY record;
+  memset(&record, 0, sizeof record);
+  int result = link.FindFirst(memory, &record);
+  for (int seen = 0;
+       result != usbctrl::kNoMoreFiles && seen < kMaxEntriesPerMemory;
+       ++seen, result = link.FindNext(memory, &record)) {
+    if (UpperAsciiLetters(RecordName(record)) != name)
+      continue;
+    if (session.Options & PSO_KEEPEXISTING)
+      return false;
+    link.AddQuiet();
+    int deleted = link.DeleteDeviceFile(memory, record.FileIndex & 0xFFFF,
+                                        record.FileSize);
+    link.RemoveQuiet();
+    if (deleted == usbctrl::kDone)
+      ForgetReplaced(transfer, memory, name);
+    if (link.Cancelled())
+      return false;
+  }
+  return true;
+}
+
+// Sends one file; true when it arrived on the player.
+bool SendOneFile(PutTransfer &transfer, const std::string &path, uint32_t size,
+                 const char *displayName) {
+  PanelSession &session = transfer.Session;
+  DeviceLink &link = transfer.Link;
+  ++session.ItemNumber;
+  SetProgressItem("Downloading(%i of %i): %.60s", session.ItemNumber,
+                  session.ItemCount, displayName);
+  if (!ClearSameNameOnDevice(transfer, path))
+    return false;
+  int result = link.DownloadFile(session.Memory, path.c_str(), size);
+  if (result == usbctrl::kMemoryFull &&
+      (session.Options & PSO_SWITCHWHENFULL)) {
+    session.Memory = OtherMemory(session.Memory);
+    session.Options &= ~static_cast<uint32_t>(PSO_SWITCHWHENFULL);
+    if (!ClearSameNameOnDevice(transfer, path))
+      return false;
+    result = link.DownloadFile(session.Memory, path.c_str(), size);
+  }
+  if (result != usbctrl::kDone)
+    return false;
+  RecordArrival(transfer, path);
+  return true;
+}
+
+bool CountFile(PutTransfer &transfer) {
+  ++transfer.Session.ItemCount;
+  return true;
+}
+
+bool DeleteArrivedSource(PutTransfer &transfer, const std::string &path) {
+  if (!transfer.Arrived.count(UpperAsciiLetters(path)))
+    return false;
+  if (DeleteSourceFile(path, transfer.Session.Options))
+    return true;
+  // Named twice (in two playlists, say) and deleted the first time.
+  return GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES;
+}
+
+struct PassContext {
+  PutTransfer *Transfer;
+  WalkMode Mode;
+};
+
+bool OnSourceFile(void *context, const std::string &path, uint32_t size,
+                  const char *displayName) {
+  PassContext &pass = *static_cast<PassContext *>(context);
+  switch (pass.Mode) {
+  case WALK_COUNT:
+    return CountFile(*pass.Transfer);
+  case WALK_SEND:
+    return SendOneFile(*pass.Transfer, path, size, displayName);
+  case WALK_DELETE_SOURCE:
+    return DeleteArrivedSource(*pass.Transfer, path);
+  }
+  return false;
+}
+
+bool OperationCancelled(void *context) {
+  return static_cast<PassContext *>(context)->Transfer->Link.Cancelled();
+}
+
+std::string ItemName(const far::PluginPanelItem &item) {
+  const char *name = item.FindData.cFileName;
+  return std::string(name, strnlen(name, sizeof item.FindData.cFileName));
+}
+
+// One pass over the selected items; the sum of the sizes that qualified.
+// Stops after the item during which the user cancelled.
+uint64_t RunPass(PutTransfer &transfer, WalkMode mode,
+                 const std::string &sourceFolder,
+                 const far::PluginPanelItem *items, int count) {
+  PassContext pass{&transfer, mode};
+  SourceWalk walk;
+  walk.Mode = mode;
+  walk.Options = transfer.Session.Options;
+  walk.SubDirExt = PluginSettings.SubDirExt;
+  walk.Context = &pass;
+  walk.OnFile = OnSourceFile;
+  walk.Cancelled = OperationCancelled;
+
+  uint64_t total = 0;
+  for (int i = 0; i < count; ++i) {
+    const far::PluginPanelItem &item = items[i];
+    const std::string name = ItemName(item);
+    const std::string path = sourceFolder + name;
+    if (name.empty() || name == "." || name == "..") {
+      // Such an item would stand for the source folder or its parent.
+    } else if (item.FindData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      total += WalkFolder(walk, path);
+      if (mode == WALK_DELETE_SOURCE)
+        RemoveDirectoryA(path.c_str()); // stays unless it is empty now
+    } else if (transfer.Session.Options & PSO_PLAYLISTS) {
+      if (IsPlaylistFile(path.c_str()))
+        total += WalkPlaylist(walk, path);
+    } else if (ExtensionPasses(PluginSettings.CurDirExt, path.c_str())) {
+      uint32_t size = static_cast<uint32_t>(item.FindData.nFileSizeLow);
+      total += size;
+      OnSourceFile(&pass, path, size, name.c_str());
+    }
+    if (transfer.Link.Cancelled())
+      break;
+  }
+  return total;
+}
+
+// The source folder with a backslash at its end; empty when it is too long.
+std::string SourceFolder() {
+  std::vector<char> buffer(kWalkFolderLimit);
+  DWORD length =
+      GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
+  if (length == 0 || length >= buffer.size())
+    return std::string();
+  std::string folder(buffer.data(), length);
+  if (folder.back() != '\\')
+    folder += '\\';
+  return folder;
+}
+
+// The 5-button confirmation; false when declined.
+bool ConfirmPut(PanelSession &session, bool move) {
+  int choice =
+      move ? ShowMessageBox(far::FMSG_WARNING, kHelpTopic,
+                            {MSG_WARNING_TITLE, MSG_MOVE_TO_PLAYER,
+                             MSG_BTN_MOVE, MSG_BTN_MOVE_KEEP, MSG_BTN_PLAYLISTS,
+                             MSG_BTN_PLAYLISTS_KEEP, MSG_CANCEL},
+                            5)
+           : ShowMessageBox(0, kHelpTopic,
+                            {MSG_WARNING_TITLE, MSG_COPY_TO_PLAYER,
+                             MSG_BTN_COPY, MSG_BTN_COPY_KEEP, MSG_BTN_PLAYLISTS,
+                             MSG_BTN_PLAYLISTS_KEEP, MSG_CANCEL},
+                            5);
+  switch (choice) {
+  case 0:
+    return true;
+  case 1:
+    session.Options |= PSO_KEEPEXISTING;
+    return true;
+  case 2:
+    session.Options |= PSO_PLAYLISTS;
+    return true;
+  case 3:
+    session.Options |= PSO_KEEPEXISTING | PSO_PLAYLISTS;
+    return true;
+  default:
+    return false;
+  }
+}
+
+// The free-space warning when the total does not fit; false when declined.
+bool CheckFreeSpace(PanelSession &session, DeviceLink &link, uint64_t total) {
+  int internalTotal = 0, internalFree = 0, externalTotal = 0, externalFree = 0;
+  link.GetMemorySizes(&internalTotal, &internalFree, &externalTotal,
+                      &externalFree);
+  uint32_t freeBytes = static_cast<uint32_t>(
+      session.Memory == MEM_INTERNAL ? internalFree : externalFree);
+  if (total <= freeBytes)
+    return true;
+  int choice =
+      ShowMessageBox(far::FMSG_WARNING, kHelpTopic,
+                     {MSG_WARNING_TITLE, MSG_NOT_ENOUGH_SPACE, MSG_BTN_CONTINUE,
+                      MSG_BTN_SWITCH_WHEN_FULL, MSG_CANCEL},
+                     3);
+  if (choice == 1)
+    session.Options |= PSO_SWITCHWHENFULL;
+  return choice == 0 || choice == 1;
+}
+
+} // namespace
+
+int PutFilesImpl(PanelSession *session, far::PluginPanelItem *items, int count,
+                 int move, int opMode) {
+  if (!session)
+    return -1;
+  DeviceLink &link = Device();
+  if (!link.CheckReady())
+    return -1;
+  session->Options = 0;
+  session->ItemNumber = 0;
+  session->ItemCount = 0;
+  if (!items || count < 0)
+    count = 0;
+
+  const std::string sourceFolder = SourceFolder();
+  if (sourceFolder.empty())
+    return -1;
+  if (!(opMode & far::OPM_SILENT) && !ConfirmPut(*session, move != 0))
+    return -1;
+
+  PutTransfer transfer{*session, link, {}, {}};
+  uint64_t total = RunPass(transfer, WALK_COUNT, sourceFolder, items, count);
+  if (!CheckFreeSpace(*session, link, total))
+    return -1;
+
+  OperationFrame frame(*session);
+  frame.SaveScreen();
+  frame.Begin(OM_DOWNLOAD,
+              total > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(total));
+  frame.StartProgress();
+  if (session->Options & PSO_SWITCHWHENFULL)
+    session->Memory = MEM_INTERNAL;
+  SetProgressTitle("Download");
+
+  RunPass(transfer, WALK_SEND, sourceFolder, items, count);
+  if (link.Cancelled())
+    return -1; // the frame stops the thread, restores the screen, ends
+
+  frame.StopProgress();
+  frame.EndOperation();
+  if (move)
+    RunPass(transfer, WALK_DELETE_SOURCE, sourceFolder, items, count);
+  frame.RestoreScreen();
+  return 1;
+}
+
+} // namespace davu

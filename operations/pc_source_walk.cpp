@@ -1,0 +1,225 @@
+// Folder and playlist walks over PC files, and the two name tests that
+// decide which files a copy to the player takes.
+#include "operations/pc_source_walk.h"
+
+#include "operations/copy_to_device.h"
+#include "operations/working_folder.h"
+#include "plugin/plugin_state.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace davu {
+
+namespace {
+
+char LowerAscii(char c) {
+  return (c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c;
+}
+
+struct FindCloser {
+  void operator()(HANDLE search) const { FindClose(search); }
+};
+using SearchHandle = std::unique_ptr<void, FindCloser>;
+
+SearchHandle StartSearch(const std::string &pattern, WIN32_FIND_DATAA *data) {
+  HANDLE search = FindFirstFileA(pattern.c_str(), data);
+  return SearchHandle(search == INVALID_HANDLE_VALUE ? nullptr : search);
+}
+
+struct FileCloser {
+  void operator()(FILE *file) const { fclose(file); }
+};
+using TextFile = std::unique_ptr<FILE, FileCloser>;
+
+struct FolderEntry {
+  std::string Name;
+  DWORD Attributes;
+  uint32_t Size;
+};
+
+// The whole folder is read before anything is done with its entries: a send
+// renames files for a moment and a move deletes them, and neither must
+// disturb the enumeration.
+std::vector<FolderEntry> ReadFolder(const std::string &folder) {
+  std::vector<FolderEntry> entries;
+  WIN32_FIND_DATAA data;
+  SearchHandle search = StartSearch(folder + "\\*.*", &data);
+  if (!search)
+    return entries;
+  do {
+    data.cFileName[sizeof data.cFileName - 1] = 0;
+    entries.push_back({data.cFileName, data.dwFileAttributes,
+                       static_cast<uint32_t>(data.nFileSizeLow)});
+  } while (FindNextFileA(search.get(), &data));
+  return entries;
+}
+
+bool IsCancelled(const SourceWalk &walk) {
+  return walk.Cancelled && walk.Cancelled(walk.Context);
+}
+
+enum class LineRead { Line, Overlong, End };
+
+// One line without its end; a line longer than the limit is consumed whole
+// and reported as overlong, so that its tail is never taken for more lines.
+LineRead ReadPlaylistLine(FILE *file, std::string *line) {
+  line->clear();
+  bool overlong = false;
+  int c = getc(file);
+  if (c == EOF)
+    return LineRead::End;
+  for (; c != EOF && c != '\n'; c = getc(file)) {
+    if (line->size() < kPlaylistLineLimit)
+      line->push_back(static_cast<char>(c));
+    else
+      overlong = true;
+  }
+  while (!line->empty() && line->back() == '\r')
+    line->pop_back();
+  return overlong ? LineRead::Overlong : LineRead::Line;
+}
+
+// True for lines that cannot name one file: empty, comments, wildcards,
+// embedded zero bytes.
+bool NamesNoFile(const std::string &line) {
+  return line.empty() || line[0] == '#' ||
+         line.find_first_of(std::string("*?\0", 3)) != std::string::npos;
+}
+
+// The line resolved against the current folder (the playlist's), with the
+// file's own name as the search reports it. Empty when the line names no
+// file or names a folder.
+std::string ResolvePlaylistEntry(const std::string &line,
+                                 WIN32_FIND_DATAA *found) {
+  std::vector<char> full(kWalkPathLimit);
+  char *namePart = nullptr;
+  DWORD length = GetFullPathNameA(line.c_str(), static_cast<DWORD>(full.size()),
+                                  full.data(), &namePart);
+  if (length == 0 || length >= full.size())
+    return std::string();
+  std::string resolved(full.data(), length);
+  SearchHandle search = StartSearch(resolved, found);
+  if (!search || (found->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    return std::string();
+  found->cFileName[sizeof found->cFileName - 1] = 0;
+  size_t slash = resolved.find_last_of('\\');
+  if (slash == std::string::npos)
+    return std::string();
+  std::string path = resolved.substr(0, slash + 1) + found->cFileName;
+  return path.size() < kWalkPathLimit ? path : std::string();
+}
+
+} // namespace
+
+std::string UpperAsciiLetters(const std::string &text) {
+  std::string upper(text);
+  for (char &c : upper)
+    if (c >= 'a' && c <= 'z')
+      c = c - 'a' + 'A';
+  return upper;
+}
+
+bool IsPlaylistFile(const char *path) {
+  if (!path)
+    return false;
+  const char *dot = strrchr(path, '.');
+  if (!dot || strlen(dot + 1) != 3)
+    return false;
+  return LowerAscii(dot[1]) == 'm' && dot[2] == '3' &&
+         LowerAscii(dot[3]) == 'u';
+}
+
+bool ExtensionPasses(const char *list, const char *path) {
+  if (!list || !path)
+    return false;
+  if (strstr(list, ".*;"))
+    return true;
+  const char *dot = strrchr(path, '.');
+  if (!dot)
+    return false;
+  std::string extension(dot);
+  for (char &c : extension)
+    c = LowerAscii(c);
+  extension += ';';
+  return strstr(list, extension.c_str()) != nullptr;
+}
+
+bool DeleteSourceFile(const std::string &path, uint32_t options) {
+  if (!(options & PSO_KEEPEXISTING))
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_ARCHIVE);
+  return DeleteFileA(path.c_str()) != 0;
+}
+
+uint32_t WalkFolder(const SourceWalk &walk, const std::string &folder) {
+  if (folder.size() + 1025 > kWalkPathLimit)
+    return 0;
+  std::vector<FolderEntry> entries = ReadFolder(folder);
+  uint32_t sum = 0;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (i > 0 && IsCancelled(walk))
+      return 0;
+    const FolderEntry &entry = entries[i];
+    std::string path = folder + "\\" + entry.Name;
+    if (entry.Attributes & FILE_ATTRIBUTE_DIRECTORY) {
+      if (entry.Name == "." || entry.Name == "..")
+        continue;
+      sum += WalkFolder(walk, path);
+      if (walk.Mode == WALK_DELETE_SOURCE)
+        RemoveDirectoryA(path.c_str()); // stays unless it is empty now
+    } else if (walk.Options & PSO_PLAYLISTS) {
+      if (IsPlaylistFile(path.c_str()))
+        sum += WalkPlaylist(walk, path);
+    } else if (ExtensionPasses(walk.SubDirExt, path.c_str())) {
+      sum += entry.Size;
+      walk.OnFile(walk.Context, path, entry.Size, path.c_str());
+    }
+  }
+  return sum;
+}
+
+uint32_t WalkPlaylist(const SourceWalk &walk, const std::string &playlist) {
+  size_t slash = playlist.find_last_of('\\');
+  if (slash == std::string::npos)
+    return 0;
+  TextFile file(fopen(playlist.c_str(), "rt"));
+  if (!file)
+    return 0;
+  // Lines are relative to the playlist's folder; without a way back to the
+  // caller's folder, or into the playlist's, nothing is looked up at all.
+  WorkingFolderGuard workingFolder(kWalkPathLimit);
+  if (!workingFolder.Remembered())
+    return 0;
+  if (!SetCurrentDirectoryA(playlist.substr(0, slash + 1).c_str()))
+    return 0;
+
+  uint32_t sum = 0;
+  // A move keeps the playlist while any file it names stays on the PC.
+  bool everyEntryDealtWith = true;
+  std::string line;
+  for (LineRead read;
+       (read = ReadPlaylistLine(file.get(), &line)) != LineRead::End;) {
+    if (read == LineRead::Line && !NamesNoFile(line)) {
+      WIN32_FIND_DATAA found;
+      std::string path = ResolvePlaylistEntry(line, &found);
+      if (!path.empty()) {
+        uint32_t size = static_cast<uint32_t>(found.nFileSizeLow);
+        sum += size;
+        if (!walk.OnFile(walk.Context, path, size, found.cFileName))
+          everyEntryDealtWith = false;
+      }
+    }
+    if (IsCancelled(walk))
+      return 0;
+  }
+  file.reset();
+  if (walk.Mode == WALK_DELETE_SOURCE && everyEntryDealtWith)
+    DeleteSourceFile(playlist, walk.Options);
+  return sum;
+}
+
+} // namespace davu

@@ -1,0 +1,47 @@
+// Finding the PC files that a copy to the player takes: the files below a
+// folder and the files a playlist names. The walks only find files; what
+// happens to each one (count, send, delete) is the caller's action.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace davu {
+
+// Longest folder the walks enter, and the longest playlist line they read.
+constexpr size_t kWalkFolderLimit = 3071;
+constexpr size_t kPlaylistLineLimit = 4094;
+constexpr size_t kWalkPathLimit = 4096; // paths are refused from this length
+
+enum WalkMode : int {
+  WALK_COUNT = 0,
+  WALK_SEND = 1,
+  WALK_DELETE_SOURCE = 2,
+};
+
+struct SourceWalk {
+  WalkMode Mode = WALK_COUNT;
+  uint32_t Options = 0; // PSO_PLAYLISTS and PSO_KEEPEXISTING are read
+  const char *SubDirExt = "";
+  void *Context = nullptr;
+  // One file that qualifies: its full path, its size and the name for the
+  // progress line. Returns true when the file was dealt with; in
+  // delete-source mode, when it is gone from the PC.
+  bool (*OnFile)(void *context, const std::string &path, uint32_t size,
+                 const char *displayName) = nullptr;
+  // Tested before each further folder entry and after each playlist line.
+  bool (*Cancelled)(void *context) = nullptr;
+};
+
+// Byte sums of the files found; 0 when cancelled.
+uint32_t WalkFolder(const SourceWalk &walk, const std::string &folder);
+uint32_t WalkPlaylist(const SourceWalk &walk, const std::string &playlist);
+
+// Clears every attribute but the archive bit unless existing files are kept,
+// then deletes the file. True when the file is gone.
+bool DeleteSourceFile(const std::string &path, uint32_t options);
+
+// Only the letters a to z change.
+std::string UpperAsciiLetters(const std::string &text);
+
+} // namespace davu
