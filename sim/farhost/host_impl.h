@@ -1,0 +1,83 @@
+// Inner state of the Host shared by its source files: records, queues, the
+// transcript and the screen handles, all behind one mutex because the
+// plug-in's progress thread calls Message and Text.
+#pragma once
+
+#include "sim/farhost/host_core.h"
+
+#include <deque>
+#include <mutex>
+#include <set>
+
+namespace farhost {
+
+constexpr int kModuleNumber = 7;
+
+struct Host::Impl {
+  Host *host = nullptr;
+  DWORD hostThread = 0;
+  mutable std::mutex mutex;
+
+  std::vector<MessageRecord> messages;
+  std::vector<DialogRecord> dialogs;
+  std::vector<ControlRecord> controls;
+  std::vector<ScreenRecord> screens;
+  std::vector<TextRecord> texts;
+  std::vector<std::string> problems;
+
+  std::deque<int> answers;
+  std::deque<DialogAnswer> dialogAnswers;
+
+  int escapeAt = -1; // progress box number that presses Escape; -1 none
+  int escapeCounter = 0;
+
+  int nextScreen = 1;
+  std::set<int> openScreens, restoredScreens;
+
+  int findDataGiven = 0, findDataFreed = 0;
+  std::set<const void *> outstandingArrays;
+
+  std::string transcript;
+  // Progress boxes held back in ProgressMode::Last.
+  int heldProgress = 0, heldOtherThread = 0, heldFlushes = 0;
+  MessageRecord lastProgress;
+  int flushesSinceBox = 0;
+
+  // Storage that PanelInfo points into until the next call.
+  std::vector<far::PluginPanelItem> infoItems, infoSelected;
+  std::vector<far::PluginPanelItem> otherItems, otherSelected;
+
+  // With the mutex held.
+  void AddLineLocked(const std::string &line);
+  void FlushProgressLocked();
+  void ProblemLocked(const std::string &text);
+  bool OtherThread() const { return GetCurrentThreadId() != hostThread; }
+
+  // Services.
+  int Message(int number, DWORD flags, const char *help,
+              const char *const *items, int count, int buttons);
+  const char *GetMsg(int number, int id);
+  int Dialog(int number, int x1, int y1, int x2, int y2, const char *help,
+             far::FarDialogItem *items, int count);
+  HANDLE SaveScreen(int x1, int y1, int x2, int y2);
+  void RestoreScreen(HANDLE screen);
+  void Text(int x, int y, int color, const char *text);
+  void Unexpected(const char *service);
+  void CheckNumber(const char *service, int number);
+  void CheckHelp(const char *service, const char *help);
+};
+
+extern Host::Impl *g_active;
+
+// Text helpers shared by the formatters.
+std::string Printable(const std::string &text);
+std::string FlagNames(DWORD flags);
+std::string FormatBox(const MessageRecord &box, bool rawTimes);
+std::string FormatDialog(const DialogRecord &dialog);
+std::string FormatTime(const FILETIME &time);
+
+// Fills the host table's service pointers (Menu .. DefDlgProc) and the
+// standard-function table with recording stubs.
+void FillServices(far::PluginStartupInfo *info, far::FarStandardFunctions *fsf);
+
+} // namespace farhost
