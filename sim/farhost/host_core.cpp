@@ -100,15 +100,20 @@ Host::Host(const HostOptions &options) : options_(options), impl_(new Impl) {
 }
 
 Host::~Host() {
-  if (panel_) {
-    FreeListing();
-    if (api_.ClosePlugin)
-      api_.ClosePlugin(panel_);
-  }
+  ClosePanel();
   if (module_)
     FreeLibrary(module_);
   if (g_active == impl_.get())
     g_active = nullptr;
+}
+
+void Host::ClosePanel() {
+  if (!panel_)
+    return;
+  FreeListing();
+  if (api_.ClosePlugin)
+    api_.ClosePlugin(panel_);
+  panel_ = nullptr;
 }
 
 bool Host::Load(const std::string &pluginFolder, std::string *error,
@@ -186,7 +191,9 @@ bool Host::Load(const std::string &pluginFolder, std::string *error,
       Note("warning: " + lng + ": " + w);
   }
   helpFile_ = ChooseLanguageFile(folder_, "*.hlf", options_.language);
-  if (!helpFile_.empty())
+  if (helpFile_.empty())
+    Note("warning: no help file in " + folder_);
+  else
     helpTopics_ = HelpTopics(helpFile_);
 
   startup_ = far::PluginStartupInfo{};
@@ -412,14 +419,15 @@ bool Host::GetPluginInfo(PluginMenus *menus) {
 HANDLE Host::OpenPlugin(int openFrom, int item) {
   if (!api_.OpenPlugin)
     return INVALID_HANDLE_VALUE;
-  HANDLE handle = api_.OpenPlugin(openFrom, item);
-  bool opened = handle != INVALID_HANDLE_VALUE && handle != nullptr;
   if (options_.echoCalls) {
-    char line[96];
-    snprintf(line, sizeof line, "OpenPlugin(%d, %d) -> %s", openFrom, item,
-             opened ? "panel opened" : "no panel");
+    char line[64];
+    snprintf(line, sizeof line, "OpenPlugin(%d, %d)", openFrom, item);
     AddLine(line);
   }
+  HANDLE handle = api_.OpenPlugin(openFrom, item);
+  bool opened = handle != INVALID_HANDLE_VALUE && handle != nullptr;
+  if (options_.echoCalls)
+    AddLine(opened ? "OpenPlugin -> panel opened" : "OpenPlugin -> no panel");
   if (handle == nullptr) {
     std::lock_guard<std::mutex> lock(impl_->mutex);
     impl_->ProblemLocked("OpenPlugin returned a null handle");
@@ -861,11 +869,12 @@ int Host::CallDeleteFiles(std::vector<far::PluginPanelItem> items, int opMode) {
 int Host::CallProcessKey(int key, unsigned controlState) {
   if (!api_.ProcessKey)
     return -2;
+  if (options_.echoCalls)
+    AddLine("ProcessKey(" + KeyName(key, controlState) + ")");
   int result = api_.ProcessKey(panel_, key, controlState);
   if (options_.echoCalls) {
-    char line[96];
-    snprintf(line, sizeof line, "ProcessKey(%s) -> %d",
-             KeyName(key, controlState).c_str(), result);
+    char line[48];
+    snprintf(line, sizeof line, "ProcessKey -> %d", result);
     AddLine(line);
   }
   AfterOperation("ProcessKey");
@@ -875,9 +884,11 @@ int Host::CallProcessKey(int key, unsigned controlState) {
 int Host::Configure(int itemNumber) {
   if (!api_.Configure)
     return -2;
-  int result = api_.Configure(itemNumber);
   char line[48];
-  snprintf(line, sizeof line, "Configure(%d) -> %d", itemNumber, result);
+  snprintf(line, sizeof line, "Configure(%d)", itemNumber);
+  AddLine(line);
+  int result = api_.Configure(itemNumber);
+  snprintf(line, sizeof line, "Configure -> %d", result);
   AddLine(line);
   AfterOperation("Configure");
   return result;
@@ -1237,6 +1248,88 @@ bool MakePluginFolder(const std::string &dest, const std::string &library,
     ok = CopyFileA(library.c_str(), (to + "USBCTRL.dll").c_str(), FALSE) != 0 &&
          ok;
   return ok;
+}
+
+namespace {
+struct OwnedHandle {
+  HANDLE h = INVALID_HANDLE_VALUE;
+  ~OwnedHandle() {
+    if (h != INVALID_HANDLE_VALUE && h != nullptr)
+      CloseHandle(h);
+  }
+};
+
+std::string TempFileName(const char *prefix) {
+  char folder[MAX_PATH] = {}, name[MAX_PATH] = {};
+  GetTempPathA(sizeof folder, folder);
+  GetTempFileNameA(folder, prefix, 0, name);
+  return name;
+}
+
+HANDLE OpenInheritable(const std::string &path, DWORD access, DWORD create) {
+  SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+  return CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                     &sa, create, FILE_ATTRIBUTE_TEMPORARY, nullptr);
+}
+
+std::string ReadWhole(const std::string &path) {
+  std::string out;
+  FILE *f = fopen(path.c_str(), "rb");
+  if (!f)
+    return out;
+  char buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, f)) > 0)
+    out.append(buffer, n);
+  fclose(f);
+  return out;
+}
+} // namespace
+
+bool RunProgram(const std::string &commandLine, const std::string &input,
+                ProgramRun *run) {
+  // Files rather than pipes: nothing can block on a full pipe.
+  std::string inPath = TempFileName("fin"), outPath = TempFileName("fout"),
+              errPath = TempFileName("ferr");
+  {
+    FILE *f = fopen(inPath.c_str(), "wb");
+    if (!f)
+      return false;
+    fwrite(input.data(), 1, input.size(), f);
+    fclose(f);
+  }
+  bool started = false;
+  {
+    OwnedHandle in{OpenInheritable(inPath, GENERIC_READ, OPEN_EXISTING)};
+    OwnedHandle out{OpenInheritable(outPath, GENERIC_WRITE, CREATE_ALWAYS)};
+    OwnedHandle err{OpenInheritable(errPath, GENERIC_WRITE, CREATE_ALWAYS)};
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = in.h;
+    si.hStdOutput = out.h;
+    si.hStdError = err.h;
+    PROCESS_INFORMATION pi{};
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back(0);
+    started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0,
+                             nullptr, nullptr, &si, &pi) != 0;
+    if (started) {
+      OwnedHandle process{pi.hProcess}, thread{pi.hThread};
+      WaitForSingleObject(pi.hProcess, INFINITE);
+      DWORD code = 0;
+      GetExitCodeProcess(pi.hProcess, &code);
+      run->exitCode = static_cast<int>(code);
+    }
+  }
+  if (started) {
+    run->out = ReadWhole(outPath);
+    run->err = ReadWhole(errPath);
+  }
+  DeleteFileA(inPath.c_str());
+  DeleteFileA(outPath.c_str());
+  DeleteFileA(errPath.c_str());
+  return started;
 }
 
 } // namespace farhost

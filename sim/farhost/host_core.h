@@ -226,6 +226,9 @@ public:
   // first GetFindData follow as in FAR. Returns the raw handle.
   HANDLE OpenPlugin(int openFrom, int item = 0);
   bool PanelOpen() const { return panel_ != nullptr; }
+  // FAR closing the panel: FreeFindData of the last listing (and
+  // ClosePlugin if exported). The destructor does it too.
+  void ClosePanel();
   HANDLE Panel() const { return panel_; }
   // Raw calls with explicit items; return -2 when the export is missing.
   int CallGetFiles(std::vector<far::PluginPanelItem> items, bool move,
@@ -349,6 +352,15 @@ bool MakePluginFolder(
     const std::string &library = ProgramFolder() + "USBCTRL.dll",
     const std::string &buildPluginFolder = ProgramFolder() +
                                            "..\\plugin\\DAVUman\\");
+
+// Runs a program to its end with `input` as its standard input; its
+// output and error output are collected. False when it cannot start.
+struct ProgramRun {
+  int exitCode = -1;
+  std::string out, err;
+};
+bool RunProgram(const std::string &commandLine, const std::string &input,
+                ProgramRun *run);
 
 // Names of FAR's key codes and modifiers: "F7", "shift+F7", "ctrl+alt+F5",
 // "esc", "enter", a letter, or a decimal code. False when not understood.

@@ -293,7 +293,8 @@ void Host::Impl::CheckNumber(const char *service, int number) {
 }
 
 void Host::Impl::CheckHelp(const char *service, const char *help) {
-  if (!help || !*help || help[0] == ':' || help[0] == '<')
+  if (!help || !*help || help[0] == ':' || help[0] == '<' ||
+      host->helpFile_.empty())
     return;
   const std::vector<std::string> &topics = host->helpTopics_;
   bool found =

@@ -400,6 +400,6 @@ TEST(HostPanel, RefusedOpenLeavesNoPanel) {
   LoadedProbe p;
   EXPECT_EQ(p.host.OpenPlugin(far::OPEN_FINDLIST), INVALID_HANDLE_VALUE);
   EXPECT_FALSE(p.host.PanelOpen());
-  EXPECT_NE(p.host.Transcript().find("OpenPlugin(2, 0) -> no panel"),
+  EXPECT_NE(p.host.Transcript().find("OpenPlugin -> no panel"),
             std::string::npos);
 }
