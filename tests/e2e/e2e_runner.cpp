@@ -1,0 +1,116 @@
+#include "tests/e2e/e2e_runner.h"
+
+#include "sim/farhost/host_core.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+namespace e2e {
+
+namespace {
+
+std::string Quoted(std::string path) {
+  if (path.size() > 3 && path.back() == '\\')
+    path.pop_back();
+  return "\"" + path + "\"";
+}
+
+void ReplaceAll(std::string *text, const std::string &from,
+                const std::string &to) {
+  if (from.empty())
+    return;
+  for (size_t at = text->find(from); at != std::string::npos;
+       at = text->find(from, at + to.size()))
+    text->replace(at, from.size(), to);
+}
+
+// The first line where two texts differ, for the failure message.
+std::string FirstDifference(const std::string &expected,
+                            const std::string &actual) {
+  size_t line = 1, start = 0;
+  for (size_t i = 0; i < expected.size() || i < actual.size(); ++i) {
+    char e = i < expected.size() ? expected[i] : 0;
+    char a = i < actual.size() ? actual[i] : 0;
+    if (e != a) {
+      size_t ee = expected.find('\n', start), ae = actual.find('\n', start);
+      return "line " + std::to_string(line) + ":\n  expected: " +
+             expected.substr(start, ee == std::string::npos ? ee : ee - start) +
+             "\n  actual:   " +
+             actual.substr(start, ae == std::string::npos ? ae : ae - start);
+    }
+    if (e == '\n') {
+      ++line;
+      start = i + 1;
+    }
+  }
+  return "no difference";
+}
+
+} // namespace
+
+std::string CasesFolder() {
+  std::string dir = DAVU_E2E_CASES_DIR;
+  // A Unix source path is reached through Wine's Z: drive.
+  if (!dir.empty() && dir[0] == '/')
+    dir = "Z:" + dir;
+  for (char &c : dir)
+    if (c == '/')
+      c = '\\';
+  if (dir.back() != '\\')
+    dir += '\\';
+  return dir;
+}
+
+Case::Case(const std::string &caseName, bool withLibrary) : name(caseName) {
+  pluginFolder = root / "plugin\\";
+  playerFolder = root / "player\\";
+  pcFolder = root / "pc\\";
+  CreateDirectoryA(playerFolder.c_str(), nullptr);
+  CreateDirectoryA(pcFolder.c_str(), nullptr);
+  EXPECT_TRUE(farhost::MakePluginFolder(
+      pluginFolder,
+      withLibrary ? farhost::ProgramFolder() + "USBCTRL.dll" : std::string()));
+  registryRoot = testing_support::UniqueRegistryRoot("e2e");
+  SetEnvironmentVariableA("DAVU_PLAYER", playerFolder.c_str());
+  std::string pc = pcFolder.substr(0, pcFolder.size() - 1);
+  std::string player = playerFolder.substr(0, playerFolder.size() - 1);
+  SetEnvironmentVariableA("PC", pc.c_str());
+  SetEnvironmentVariableA("PLAYER", player.c_str());
+}
+
+Case::~Case() {
+  testing_support::DeleteRegistryTree(registryRoot);
+}
+
+bool Case::UseLibrary(const std::string &path) {
+  return CopyFileA(path.c_str(), (pluginFolder + "USBCTRL.dll").c_str(),
+                   FALSE) != 0;
+}
+
+void Case::RunAndCompare() {
+  std::string script = CasesFolder() + name + ".script";
+  std::string expectedPath = CasesFolder() + name + ".expected";
+  farhost::ProgramRun run;
+  std::string command = Quoted(farhost::ProgramFolder() + "farhost.exe") +
+                        " --root " + Quoted(registryRoot) + " " + options +
+                        " " + Quoted(pluginFolder) + " " + Quoted(script);
+  ASSERT_TRUE(farhost::RunProgram(command, "", &run)) << command;
+  std::string actual = run.out;
+  ReplaceAll(&actual, root.Path(), "<TMP>\\");
+  if (!run.err.empty())
+    actual += "stderr: " + run.err;
+  actual += "exit code " + std::to_string(run.exitCode) + "\n";
+  std::string expected;
+  bool haveExpected = testing_support::ReadFileBytes(expectedPath, &expected);
+  if (!haveExpected || expected != actual)
+    testing_support::WriteFileBytes(farhost::ProgramFolder() + name + ".actual",
+                                    actual);
+  ASSERT_TRUE(haveExpected) << "no " << expectedPath
+                            << "; the transcript is in " << name << ".actual";
+  EXPECT_EQ(expected, actual)
+      << FirstDifference(expected, actual) << "\n(whole transcript in " << name
+      << ".actual beside the test program)";
+}
+
+} // namespace e2e

@@ -1,0 +1,35 @@
+// Runs a farhost.exe script from tests/e2e/cases against a plug-in folder
+// in a temporary folder and compares the transcript with the expected text
+// kept beside the script.
+#pragma once
+
+#include "tests/support/test_support.h"
+
+#include <string>
+
+namespace e2e {
+
+// One end-to-end case: its own temporary root with the plug-in folder
+// (plugin\), the simulated player's store (player\) and a PC folder (pc\).
+// Scripts name them as ${PC} and ${PLAYER}; DAVU_PLAYER points at the store.
+struct Case {
+  explicit Case(const std::string &name, bool withLibrary = true);
+  testing_support::TempDir root;
+  std::string name;
+  std::string pluginFolder, playerFolder, pcFolder;
+  std::string registryRoot; // passed with --root, removed afterwards
+  std::string options;      // extra farhost options
+  ~Case();
+  // Replaces the simulated library by another file (e.g. a DLL without the
+  // entry points).
+  bool UseLibrary(const std::string &path);
+  // Runs cases/<name>.script; the transcript with the temporary root
+  // written as <TMP>\ must equal cases/<name>.expected. A mismatch writes
+  // <name>.actual beside the test program.
+  void RunAndCompare();
+};
+
+// Folder of the cases in the source tree, with a trailing backslash.
+std::string CasesFolder();
+
+} // namespace e2e
