@@ -105,7 +105,7 @@ TEST(FarhostScript, ReadsTheScriptFromStdinAndExpandsVariables) {
 }
 
 TEST(FarhostScript, BadLinesStopWithTheirLineNumber) {
-  ScriptRun s;
+  ScriptRun s("farhost_probe_min.dll"); // no transfer exports
   struct Case {
     const char *script;
     const char *error;

@@ -162,7 +162,8 @@ TEST(HostLoad, StartupTableAsFarFillsIt) {
   EXPECT_EQ(seen->FSF->StructSize, 228);
   for (int i = 0; i < 56; ++i)
     EXPECT_NE(seen->FSF->Functions[i], nullptr);
-  EXPECT_EQ(p.host.Api().GetFiles, nullptr);
+  EXPECT_NE(p.host.Api().GetFiles, nullptr);
+  EXPECT_EQ(p.host.Api().ClosePlugin, nullptr);
   EXPECT_NE(p.host.Api().ProcessKey, nullptr);
   EXPECT_EQ(p.host.Language().messages.size(), 3u);
   EXPECT_EQ(p.host.HelpFile(), p.folder.dir / "ProbeEng.hlf");
@@ -402,4 +403,40 @@ TEST(HostPanel, RefusedOpenLeavesNoPanel) {
   EXPECT_FALSE(p.host.PanelOpen());
   EXPECT_NE(p.host.Transcript().find("OpenPlugin -> no panel"),
             std::string::npos);
+}
+
+TEST(HostPanel, TransfersGetTheSelectionAndThePcFolder) {
+  LoadedProbe p;
+  TempDir pc;
+  ASSERT_TRUE(WriteFileBytes(pc / "song.mp3", "1234567"));
+  ASSERT_TRUE(WriteFileBytes(pc / "other.mp3", "1"));
+  ASSERT_TRUE(p.host.SetPcFolder(pc.Path()));
+  ASSERT_NE(p.host.OpenPlugin(far::OPEN_DISKMENU), INVALID_HANDLE_VALUE);
+  auto seen = Probe<const char *(WINAPI *)()>(p.host, "ProbeTransfer");
+  auto path = Probe<const char *(WINAPI *)()>(p.host, "ProbeTransferPath");
+  std::string folder = pc.Path();
+  folder.pop_back();
+
+  // Nothing selected: the item under the cursor, never the parent entry.
+  p.host.SetCursorIndex(0);
+  EXPECT_EQ(p.host.CopyToPc(false), 1);
+  EXPECT_STREQ(seen(), "get 0 - move=0 op=0");
+  p.host.SetCursor("c.mp3");
+  EXPECT_EQ(p.host.PressKey(VK_F6, 0), 0); // the host's own F6
+  EXPECT_STREQ(seen(), "get 1 c.mp3 move=1 op=0");
+  EXPECT_EQ(std::string(path()), folder);
+  p.host.Select("a.mp3", true);
+  EXPECT_EQ(p.host.DeleteSelected(far::OPM_SILENT), 1);
+  EXPECT_STREQ(seen(), "delete 1 a.mp3 op=1");
+
+  // PutFiles runs in the PC folder with the selected PC items.
+  char before[MAX_PATH];
+  GetCurrentDirectoryA(sizeof before, before);
+  ASSERT_TRUE(p.host.SelectPc("song.mp3", true));
+  EXPECT_EQ(p.host.CopyFromPc(true), 1);
+  EXPECT_STREQ(seen(), "put 1 song.mp3 size=7 move=1 op=0");
+  EXPECT_EQ(std::string(path()), folder);
+  EXPECT_FALSE(p.host.Pc().selected[0] || p.host.Pc().selected[1]);
+  SetCurrentDirectoryA(before);
+  EXPECT_TRUE(p.host.Problems().empty());
 }

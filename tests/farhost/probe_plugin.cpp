@@ -19,6 +19,8 @@ int last_result = 0;
 int escape_seen_at = 0; // progress box after which the poll found Escape
 far::PanelInfo last_panel;
 char dialog_text[512];
+char transfer_seen[512];
+char transfer_path[MAX_PATH];
 int dialog_check = 0;
 
 const char *const kNames[] = {"b.mp3", "a.mp3", "c.mp3", "d.mp3", "e.mp3"};
@@ -189,6 +191,45 @@ __declspec(dllexport) int WINAPI ProcessKey(HANDLE panel, int key, unsigned) {
   default:
     return 0;
   }
+}
+
+#ifndef PROBE_NO_TRANSFERS
+// Transfers record what the host handed over.
+__declspec(dllexport) int WINAPI
+    GetFiles(HANDLE, far::PluginPanelItem *items, int count, int move,
+             char *dest, int opMode) {
+  snprintf(transfer_seen, sizeof transfer_seen, "get %d %s%s move=%d op=%d",
+           count, count > 0 ? items[0].FindData.cFileName : "-", "", move,
+           opMode);
+  snprintf(transfer_path, sizeof transfer_path, "%s", dest);
+  return 1;
+}
+
+__declspec(dllexport) int WINAPI PutFiles(HANDLE, far::PluginPanelItem *items,
+                                          int count, int move, int opMode) {
+  snprintf(
+      transfer_seen, sizeof transfer_seen, "put %d %s size=%lu move=%d op=%d",
+      count, count > 0 ? items[0].FindData.cFileName : "-",
+      count > 0 ? static_cast<unsigned long>(items[0].FindData.nFileSizeLow)
+                : 0ul,
+      move, opMode);
+  GetCurrentDirectoryA(sizeof transfer_path, transfer_path);
+  return 1;
+}
+
+__declspec(dllexport) int WINAPI
+    DeleteFiles(HANDLE, far::PluginPanelItem *items, int count, int opMode) {
+  snprintf(transfer_seen, sizeof transfer_seen, "delete %d %s op=%d", count,
+           count > 0 ? items[0].FindData.cFileName : "-", opMode);
+  return 1;
+}
+#endif
+
+__declspec(dllexport) const char *WINAPI ProbeTransfer() {
+  return transfer_seen;
+}
+__declspec(dllexport) const char *WINAPI ProbeTransferPath() {
+  return transfer_path;
 }
 
 __declspec(dllexport) int WINAPI Configure(int) {
