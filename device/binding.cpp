@@ -1,0 +1,55 @@
+// The one DeviceLink, the library object and the binding of the library's
+// seventeen methods from the plug-in's own folder.
+#include "device/device_link.h"
+
+#include <string>
+
+namespace davu {
+
+namespace {
+
+// The library's `this`. Kept apart from the DeviceLink and generously sized
+// so that a constructor that does store something writes into storage of
+// its own.
+alignas(16) unsigned char library_object[4096];
+
+template <typename Fn> Fn Lookup(HMODULE module, const char *name) {
+  return reinterpret_cast<Fn>(
+      reinterpret_cast<void *>(GetProcAddress(module, name)));
+}
+
+} // namespace
+
+DeviceLink &Device() {
+  static DeviceLink link;
+  return link;
+}
+
+void *DeviceLink::LibraryObject() {
+  return library_object;
+}
+
+void DeviceLink::Bind(const char *pluginFolder) {
+  OpMode.store(0);
+  LoadStage = LS_NOLIBRARY;
+  std::string path = pluginFolder ? pluginFolder : "";
+  path += "USBCTRL.dll";
+  // A full path: LoadLibraryA then takes this file only, never one found on
+  // the search path.
+  HMODULE module = LoadLibraryA(path.c_str());
+  if (!module)
+    return;
+  Module = module;
+  LoadStage = LS_NOENTRYPOINT;
+
+  // The slots of DeviceEntryPoints follow the export table's order.
+  void **slots = reinterpret_cast<void **>(&Entry);
+  for (int i = 0; i < usbctrl::kEntryPointCount; ++i) {
+    slots[i] = Lookup<void *>(module, usbctrl::kExportNames[i]);
+    if (!slots[i])
+      return;
+  }
+  LoadStage = LS_BOUND;
+}
+
+} // namespace davu

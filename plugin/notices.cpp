@@ -1,0 +1,63 @@
+// Message boxes built from catalogue ids.
+#include "plugin/notices.h"
+
+#include "host/far_api.h"
+#include "plugin/messages.h"
+#include "plugin/plugin_state.h"
+
+#include <vector>
+
+namespace davu {
+
+int ShowMessageBox(DWORD flags, const char *helpTopic,
+                   std::initializer_list<int> ids, int buttons) {
+  if (!HostInfo.Message)
+    return -1;
+  std::vector<const char *> items;
+  items.reserve(ids.size());
+  for (int id : ids)
+    items.push_back(MsgText(id));
+  return HostInfo.Message(HostInfo.ModuleNumber, flags, helpTopic, items.data(),
+                          static_cast<int>(items.size()), buttons);
+}
+
+void ShowDeviceNotReady() {
+  ShowMessageBox(far::FMSG_WARNING, "Messages",
+                 {MSG_ERROR_TITLE, MSG_NOT_READY, MSG_OK}, 1);
+}
+
+void ShowLoadFailure(int loadStage) {
+  ShowMessageBox(far::FMSG_WARNING, "Messages",
+                 {MSG_ERROR_TITLE, MSG_ERROR_TITLE + loadStage, MSG_OK}, 1);
+}
+
+void ShowHostTooOld() {
+  ShowMessageBox(far::FMSG_WARNING, "Messages",
+                 {MSG_WARNING_TITLE, MSG_HOST_TOO_OLD, MSG_OK}, 1);
+}
+
+void ShowConnectWarning() {
+  ShowMessageBox(far::FMSG_WARNING, "Messages",
+                 {MSG_WARNING_TITLE, MSG_CONNECT_WARNING, MSG_OK}, 1);
+}
+
+void ShowConnectingBox() {
+  ShowMessageBox(0, nullptr, {MSG_CONNECTING_1, MSG_CONNECTING_2}, 0);
+}
+
+SavedScreen::SavedScreen() : screen_(nullptr), saved_(false) {
+  if (HostInfo.SaveScreen) {
+    screen_ = HostInfo.SaveScreen(0, 0, -1, -1);
+    saved_ = true;
+  }
+}
+
+void SavedScreen::Restore() {
+  if (!saved_)
+    return;
+  saved_ = false;
+  if (HostInfo.RestoreScreen)
+    HostInfo.RestoreScreen(screen_);
+}
+
+} // namespace davu

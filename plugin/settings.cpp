@@ -1,0 +1,88 @@
+// The four settings as REG_SZ values under HKCU\<RootKey>\DAVU Manager\.
+#include "plugin/settings.h"
+
+#include "plugin/plugin_state.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace davu {
+
+PluginSettingsRecord PluginSettings;
+
+namespace {
+
+constexpr DWORD kValueBufferSize = 4096;
+constexpr int kStartupListLimit = 510;
+
+// Closes a registry key when the scope ends.
+class RegistryKey {
+public:
+  RegistryKey() = default;
+  ~RegistryKey() {
+    if (key_)
+      RegCloseKey(key_);
+  }
+  RegistryKey(const RegistryKey &) = delete;
+  RegistryKey &operator=(const RegistryKey &) = delete;
+  HKEY *out() { return &key_; }
+  HKEY get() const { return key_; }
+
+private:
+  HKEY key_ = nullptr;
+};
+
+void CopyList(char (&destination)[kExtensionListSize],
+              const std::string &text) {
+  snprintf(destination, sizeof destination, "%.*s", kStartupListLimit,
+           text.c_str());
+}
+
+} // namespace
+
+std::string SettingsKeyPath() {
+  std::string path = HostInfo.RootKey ? HostInfo.RootKey : "";
+  if (path.empty() || path.back() != '\\')
+    path += '\\';
+  path += "DAVU Manager\\";
+  return path;
+}
+
+std::string ReadSetting(const char *name, const char *defaultText) {
+  RegistryKey key;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, SettingsKeyPath().c_str(), 0,
+                    KEY_QUERY_VALUE, key.out()) != ERROR_SUCCESS)
+    return defaultText;
+  char buffer[kValueBufferSize];
+  DWORD size = sizeof buffer;
+  if (RegQueryValueExA(key.get(), name, nullptr, nullptr,
+                       reinterpret_cast<BYTE *>(buffer),
+                       &size) != ERROR_SUCCESS)
+    return defaultText;
+  // A stored value need not end in a zero byte: take the text up to the
+  // first zero within what was read.
+  return std::string(buffer, strnlen(buffer, size));
+}
+
+void WriteSetting(const char *name, const char *text) {
+  RegistryKey key;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, SettingsKeyPath().c_str(), 0, nullptr,
+                      0, KEY_WRITE, nullptr, key.out(),
+                      nullptr) != ERROR_SUCCESS)
+    return;
+  RegSetValueExA(key.get(), name, 0, REG_SZ,
+                 reinterpret_cast<const BYTE *>(text),
+                 static_cast<DWORD>(strlen(text) + 1));
+}
+
+void LoadSettings() {
+  PluginSettings.DiskMenu = !ReadSetting("DiskMenu", "1").empty();
+  std::string hotKey = ReadSetting("DiskMenuHotKey", "");
+  PluginSettings.DiskMenuHotKey = hotKey.empty() ? 0 : hotKey[0];
+  CopyList(PluginSettings.CurDirExt, ReadSetting("CurDirExt", ".*;"));
+  CopyList(PluginSettings.SubDirExt, ReadSetting("SubDirExt", ".mp3; .wma;"));
+}
+
+} // namespace davu
