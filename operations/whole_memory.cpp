@@ -1,0 +1,384 @@
+// The commands on the player as a whole: copy or move every file to the
+// other panel's folder, delete every file, format a memory, switch between
+// the memories and reconnect. The player's "Config.dat" on the internal
+// memory is never copied or deleted by them, and a format of the internal
+// memory sends it back from the plug-in's folder.
+#include "operations/whole_memory.h"
+
+#include "device/device_link.h"
+#include "device/file_time.h"
+#include "host/far_api.h"
+#include "operations/copy_from_device.h"
+#include "operations/operation_frame.h"
+#include "operations/working_folder.h"
+#include "plugin/messages.h"
+#include "plugin/notices.h"
+#include "progress/progress_display.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace davu {
+
+namespace {
+
+constexpr size_t kFolderLimit = 3071;
+constexpr int kMemories[] = {MEM_INTERNAL, MEM_EXTERNAL};
+const char kProtectedName[] = "Config.dat";
+
+bool IsProtected(int memory, const char *name) {
+  return memory == MEM_INTERNAL && strcmp(name, kProtectedName) == 0;
+}
+
+uint32_t FileIndexOf(const usbctrl::tagFILE_ENTRY &record) {
+  return record.FileIndex & 0xFFFF;
+}
+
+void UpdateAndRedraw(HANDLE panel) {
+  HostInfo.Control(panel, far::FCTL_UPDATEPANEL, nullptr);
+  HostInfo.Control(panel, far::FCTL_REDRAWPANEL, nullptr);
+}
+
+struct FileCount {
+  uint32_t TotalSize = 0;
+  int PerMemory[2] = {0, 0};
+};
+
+// The counting pass of copy-all and delete-all: every entry of both
+// memories but the protected file.
+FileCount CountAllFiles(PanelSession *session) {
+  DeviceLink &device = Device();
+  FileCount count;
+  session->ItemCount = 0;
+  device.BeginOperation(OM_LIST, 0);
+  usbctrl::tagFILE_ENTRY record;
+  memset(&record, 0, sizeof record);
+  for (int memory : kMemories) {
+    for (int r = device.FindFirst(memory, &record); r != usbctrl::kNoMoreFiles;
+         r = device.FindNext(memory, &record)) {
+      if (IsProtected(memory, record.Name))
+        continue;
+      ++session->ItemCount;
+      ++count.PerMemory[memory];
+      count.TotalSize += record.FileSize;
+    }
+  }
+  device.EndOperation();
+  return count;
+}
+
+struct CopiedFile {
+  int Memory;
+  uint32_t FileIndex;
+  uint32_t Size;
+  std::string Name;
+};
+
+// The second half of a move-all: deletes on the player exactly the files
+// that reached the PC folder, so that nothing exists on neither side.
+void DeleteCopiedFiles(PanelSession *session, HANDLE panel,
+                       const std::vector<CopiedFile> &copied) {
+  DeviceLink &device = Device();
+  if (!device.CheckReady())
+    return;
+  uint32_t total = 0;
+  for (const CopiedFile &file : copied)
+    total += file.Size;
+  session->ItemCount = static_cast<int32_t>(copied.size());
+
+  OperationFrame frame(*session);
+  frame.SaveScreen();
+  frame.StartProgress();
+  SetProgressTitle("Delete");
+  frame.Begin(OM_DELETE, total);
+  session->ItemNumber = 0;
+  for (const CopiedFile &file : copied) {
+    ++session->ItemNumber;
+    SetProgressItem("Deleting(%i of %i): %.60s", session->ItemNumber,
+                    session->ItemCount, file.Name.c_str());
+    device.DeleteDeviceFile(file.Memory, file.FileIndex, file.Size);
+    if (device.Cancelled())
+      break;
+  }
+  frame.Finish();
+  UpdateAndRedraw(panel);
+}
+
+struct Victim {
+  uint32_t FileIndex = 0;
+  uint32_t Size = 0;
+  char Name[sizeof(usbctrl::tagFILE_ENTRY::Name)] = {};
+};
+
+// The file delete-all removes next, from a fresh listing: the first entry
+// that is neither the protected file nor one the library refused to delete.
+bool FindVictim(int memory, const std::vector<uint32_t> &refused,
+                Victim *victim) {
+  DeviceLink &device = Device();
+  usbctrl::tagFILE_ENTRY record;
+  memset(&record, 0, sizeof record);
+  for (int r = device.FindFirst(memory, &record); r != usbctrl::kNoMoreFiles;
+       r = device.FindNext(memory, &record)) {
+    if (IsProtected(memory, record.Name))
+      continue;
+    uint32_t index = FileIndexOf(record);
+    if (std::find(refused.begin(), refused.end(), index) != refused.end())
+      continue;
+    victim->FileIndex = index;
+    victim->Size = record.FileSize;
+    snprintf(victim->Name, sizeof victim->Name, "%s", record.Name);
+    return true;
+  }
+  return false;
+}
+
+// A file search handle closed when the scope ends.
+class FileSearch {
+public:
+  explicit FileSearch(const char *path)
+      : handle_(FindFirstFileA(path, &data_)) {}
+  ~FileSearch() {
+    if (handle_ != INVALID_HANDLE_VALUE)
+      FindClose(handle_);
+  }
+  FileSearch(const FileSearch &) = delete;
+  FileSearch &operator=(const FileSearch &) = delete;
+  bool Found() const { return handle_ != INVALID_HANDLE_VALUE; }
+  const WIN32_FIND_DATAA &Data() const { return data_; }
+
+private:
+  WIN32_FIND_DATAA data_;
+  HANDLE handle_;
+};
+
+} // namespace
+
+void CopyAllToOtherPanel(PanelSession *session, HANDLE panel, bool move) {
+  if (!session)
+    return;
+  DeviceLink &device = Device();
+  if (!device.CheckReady())
+    return;
+
+  far::PanelInfo other;
+  memset(&other, 0, sizeof other);
+  HostInfo.Control(panel, far::FCTL_GETANOTHERPANELINFO, &other);
+  std::string destination(other.CurDir,
+                          strnlen(other.CurDir, sizeof other.CurDir));
+
+  WorkingFolderGuard working(kFolderLimit);
+  if (!working.Remembered())
+    return;
+  if (destination.empty() || !SetCurrentDirectoryA(destination.c_str()))
+    return;
+
+  session->Options = 0;
+  int answer =
+      move ? ShowMessageBox(far::FMSG_WARNING, "Uploading",
+                            {MSG_WARNING_TITLE, MSG_MOVE_ALL, MSG_BTN_MOVE,
+                             MSG_BTN_MOVE_KEEP, MSG_CANCEL},
+                            3)
+           : ShowMessageBox(0, "Uploading",
+                            {MSG_WARNING_TITLE, MSG_COPY_ALL, MSG_BTN_COPY,
+                             MSG_BTN_COPY_KEEP, MSG_CANCEL},
+                            3);
+  if (answer == 1)
+    session->Options |= PSO_KEEPEXISTING;
+  else if (answer != 0)
+    return;
+  bool keepExisting = (session->Options & PSO_KEEPEXISTING) != 0;
+
+  FileCount count = CountAllFiles(session);
+
+  std::vector<CopiedFile> copied;
+  bool cancelled = false;
+  {
+    OperationFrame frame(*session);
+    frame.SaveScreen();
+    frame.StartProgress();
+    SetProgressTitle("Upload");
+    frame.Begin(OM_UPLOAD, count.TotalSize);
+    session->ItemNumber = 0;
+
+    usbctrl::tagFILE_ENTRY record;
+    memset(&record, 0, sizeof record);
+    for (int memory : kMemories) {
+      for (int r = device.FindFirst(memory, &record);
+           r != usbctrl::kNoMoreFiles; r = device.FindNext(memory, &record)) {
+        if (!IsProtected(memory, record.Name)) {
+          ++session->ItemNumber;
+          SetProgressItem("Uploading(%i of %i): %.60s", session->ItemNumber,
+                          session->ItemCount, record.Name);
+          SetCurrentDirectoryA(destination.c_str());
+          // A name that would reach outside the folder is never written.
+          if (IsSafePcName(record.Name)) {
+            FILETIME writeTime;
+            DosDateTimeToFileTime(record.LastWriteDate, record.LastWriteTime,
+                                  &writeTime);
+            UploadOutcome outcome =
+                UploadIntoFolder(memory, FileIndexOf(record), record.FileSize,
+                                 record.Name, writeTime, keepExisting);
+            if (outcome == UploadOutcome::Copied && move)
+              copied.push_back(
+                  {memory, FileIndexOf(record), record.FileSize, record.Name});
+          }
+        }
+        if (device.Cancelled()) {
+          cancelled = true;
+          break;
+        }
+      }
+      if (cancelled)
+        break;
+    }
+    if (cancelled) {
+      // Folder first, then the frame: nothing is deleted, nothing updated.
+      working.Restore();
+      return;
+    }
+  }
+  working.Restore();
+  if (move)
+    DeleteCopiedFiles(session, panel, copied);
+  else
+    UpdateAndRedraw(panel);
+}
+
+void DeleteAllFiles(PanelSession *session, HANDLE panel, bool silent) {
+  if (!session)
+    return;
+  DeviceLink &device = Device();
+  if (!device.CheckReady())
+    return;
+  session->Options = 0;
+  if (!silent && ShowMessageBox(far::FMSG_WARNING, "Deleting",
+                                {MSG_WARNING_TITLE, MSG_DELETE_ALL,
+                                 MSG_BTN_DELETE, MSG_CANCEL},
+                                2) != 0)
+    return;
+
+  FileCount count = CountAllFiles(session);
+
+  {
+    OperationFrame frame(*session);
+    frame.SaveScreen();
+    frame.StartProgress();
+    SetProgressTitle("Delete");
+    frame.Begin(OM_DELETE, count.TotalSize);
+    session->ItemNumber = 0;
+
+    bool cancelled = false;
+    for (int memory : kMemories) {
+      // A file the library refuses to delete stays listed; it is passed
+      // over from then on. The attempts are also bounded by what the
+      // counting pass found, so a library that reports a delete it did not
+      // make cannot keep the pass going either.
+      std::vector<uint32_t> refused;
+      int attempts = 0;
+      Victim victim;
+      while (FindVictim(memory, refused, &victim) &&
+             attempts < count.PerMemory[memory]) {
+        ++attempts;
+        ++session->ItemNumber;
+        SetProgressItem("Deleting(%i of %i): %.60s", session->ItemNumber,
+                        session->ItemCount, victim.Name);
+        if (device.DeleteDeviceFile(memory, victim.FileIndex, victim.Size) !=
+            usbctrl::kDone)
+          refused.push_back(victim.FileIndex);
+        if (device.Cancelled()) {
+          cancelled = true;
+          break;
+        }
+      }
+      if (cancelled)
+        break;
+    }
+  }
+  UpdateAndRedraw(panel);
+}
+
+void FormatSelectedMemory(PanelSession *session, HANDLE panel) {
+  if (!session)
+    return;
+  DeviceLink &device = Device();
+  if (!device.CheckReady())
+    return;
+  if (ShowMessageBox(
+          far::FMSG_WARNING, "Formating",
+          {MSG_WARNING_TITLE, MSG_FORMAT_MEMORY, MSG_BTN_FORMAT, MSG_CANCEL},
+          2) != 0)
+    return;
+
+  bool internal = session->Memory == MEM_INTERNAL;
+  {
+    OperationFrame frame(*session);
+    frame.SaveScreen();
+    int sizes[4] = {0, 0, 0, 0};
+    device.GetMemorySizes(&sizes[0], &sizes[1], &sizes[2], &sizes[3]);
+    frame.StartProgress();
+    SetProgressTitle("Format");
+    SetProgressItem(internal ? "Formating Internal Memory"
+                             : "Formating External Memory",
+                    0, 0, "");
+    uint32_t total = static_cast<uint32_t>(internal ? sizes[0] : sizes[2]);
+
+    // OM_FORMAT stays set through the download of "Config.dat": the box
+    // keeps its format form and Escape is not watched.
+    frame.Begin(OM_FORMAT, total);
+    device.FormatMemory(session->Memory);
+    if (internal) {
+      std::string folder = PluginFolder();
+      if (folder.size() <= kFolderLimit) {
+        std::string path = folder + kProtectedName;
+        FileSearch search(path.c_str());
+        if (search.Found() &&
+            (search.Data().dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+          device.DownloadFile(MEM_INTERNAL, path.c_str(),
+                              search.Data().nFileSizeLow);
+      }
+    }
+  }
+  UpdateAndRedraw(panel);
+}
+
+void SwitchMemory(PanelSession *session, HANDLE panel) {
+  if (!session)
+    return;
+  DeviceLink &device = Device();
+  if (!device.CheckReady())
+    return;
+  if (session->Memory == MEM_EXTERNAL) {
+    session->Memory = MEM_INTERNAL;
+    UpdateAndRedraw(panel);
+    return;
+  }
+  if (device.CheckCard() != 0)
+    device.Connect();
+  int sizes[4] = {0, 0, 0, 0};
+  device.GetMemorySizes(&sizes[0], &sizes[1], &sizes[2], &sizes[3]);
+  if (sizes[2] == 0)
+    return;
+  session->Memory = MEM_EXTERNAL;
+  UpdateAndRedraw(panel);
+}
+
+void ReconnectDevice(PanelSession *session, HANDLE panel) {
+  if (!session)
+    return;
+  SavedScreen screen;
+  ShowConnectingBox();
+  int result = Device().Connect();
+  if (result != usbctrl::kDone && result != usbctrl::kConnectedWithWarning) {
+    ShowDeviceNotReady();
+    return;
+  }
+  if (result == usbctrl::kConnectedWithWarning)
+    ShowConnectWarning();
+  screen.Restore();
+  UpdateAndRedraw(panel);
+}
+
+} // namespace davu
