@@ -2,6 +2,7 @@
 // C++ exception from crossing into the host.
 #include "host/far_api.h"
 #include "operations/listing.h"
+#include "plugin/config_dialog.h"
 #include "plugin/panel_description.h"
 #include "plugin/plugin_entry.h"
 #include "plugin/plugin_state.h"
@@ -59,6 +60,14 @@ void WINAPI FreeFindData(HANDLE panel, far::PluginPanelItem *items,
   try {
     davu::FreeFindDataImpl(Session(panel), items, count);
   } catch (...) {
+  }
+}
+
+int WINAPI Configure(int itemNumber) {
+  try {
+    return davu::ConfigureImpl(itemNumber);
+  } catch (...) {
+    return 0;
   }
 }
 
