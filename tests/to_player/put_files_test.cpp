@@ -85,6 +85,7 @@ protected:
     ASSERT_TRUE(host->PanelOpen());
     session = static_cast<davu::PanelSession *>(panel);
     ASSERT_TRUE(host->SetPcFolder(Bare(pc)));
+    host->ClearRecords(); // the connecting box is not this operation's
   }
 
   void Pc(const std::string &name, const std::string &bytes) {
@@ -530,7 +531,19 @@ TEST_F(PutFilesTest, FailedSendIsNotDeletedByAMove) {
 TEST_F(PutFilesTest, HighByteNameArrivesConvertedAndThePcFileKeepsItsName) {
   Open();
   const std::string pcName = "\xC0\xE1\xE2.mp3";
-  Pc(pcName, "song");
+  // Created through the wide API in the code page the file APIs now use, so
+  // that the name is exactly these bytes to every ANSI call.
+  UINT codePage = AreFileApisANSI() ? CP_ACP : CP_OEMCP;
+  std::string full = pc / pcName;
+  wchar_t wide[MAX_PATH] = {};
+  ASSERT_GT(MultiByteToWideChar(codePage, 0, full.c_str(), -1, wide, MAX_PATH),
+            0);
+  HANDLE file = CreateFileW(wide, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  DWORD written = 0;
+  WriteFile(file, "song", 4, &written, nullptr);
+  CloseHandle(file);
   host->RereadPc();
   ASSERT_TRUE(host->SelectPc(pcName, true));
   EXPECT_EQ(Put(false), 1);
@@ -542,7 +555,9 @@ TEST_F(PutFilesTest, HighByteNameArrivesConvertedAndThePcFileKeepsItsName) {
   ASSERT_EQ(table.size(), 128u);
   snprintf(converted, sizeof converted, "%c%c%c.mp3", table[0xC0 - 128],
            table[0xE1 - 128], table[0xE2 - 128]);
+  ASSERT_NE(std::string(converted), pcName) << "the table must change it";
   EXPECT_EQ(names[0], converted);
+  EXPECT_EQ(PlayerBytes(davu::MEM_INTERNAL, converted), "song");
   EXPECT_TRUE(FileExists(pc / pcName));
 }
 
