@@ -23,6 +23,8 @@ void SetProgressItem(const char *format, int number, int count,
 
 // One progress message (wParam of message 1034), on the progress thread.
 void UpdateProgress(uint32_t progressValue);
+// The same with the tick count given, so the figures can be checked.
+void UpdateProgressAt(uint32_t progressValue, uint32_t now);
 
 // True when a press of Escape was among the pending console input events;
 // consumes them all.

@@ -1,0 +1,151 @@
+// Copying and moving files from the player into a PC folder.
+#include "operations/copy_from_device.h"
+
+#include "device/device_link.h"
+#include "device/file_time.h"
+#include "device/name_conversion.h"
+#include "operations/delete_files.h"
+#include "operations/operation_frame.h"
+#include "operations/working_folder.h"
+#include "plugin/messages.h"
+#include "plugin/notices.h"
+#include "progress/progress_display.h"
+
+#include <cstring>
+#include <vector>
+
+namespace davu {
+
+namespace {
+
+// Room for the longest file name a path may get appended to the
+// destination within the 4096-byte path buffers.
+constexpr size_t kDestinationPathLimit = 4096 - 1025;
+constexpr size_t kRememberedFolderLimit = 1024;
+
+bool IsFile(DWORD attributes) {
+  return attributes != INVALID_FILE_ATTRIBUTES &&
+         (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+} // namespace
+
+bool IsSafePcName(const char *name) {
+  if (!name || !*name)
+    return false;
+  if (strcmp(name, ".") == 0 || strcmp(name, "..") == 0)
+    return false;
+  return strpbrk(name, "\\/:") == nullptr;
+}
+
+UploadOutcome UploadIntoFolder(int memory, uint32_t fileIndex, uint32_t size,
+                               const char *pcName, const FILETIME &writeTime,
+                               bool keepExisting) {
+  // A name that would reach outside the current folder is never used.
+  if (!IsSafePcName(pcName) || strlen(pcName) >= far::NM)
+    return UploadOutcome::Failed;
+
+  DWORD attributes = GetFileAttributesA(pcName);
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    if (keepExisting)
+      return UploadOutcome::KeptExisting;
+    // A folder of that name is not the file's to replace.
+    if (!IsFile(attributes))
+      return UploadOutcome::Failed;
+    SetFileAttributesA(pcName, FILE_ATTRIBUTE_ARCHIVE);
+    DeleteFileA(pcName);
+  }
+
+  int result = Device().UploadFile(memory, fileIndex, size);
+
+  // The library wrote the player's spelling of the name; whatever it left
+  // there, also after a cancellation, gets the PC name and the time.
+  char deviceName[far::NM];
+  ToDeviceName(pcName, deviceName);
+  if (strcmp(deviceName, pcName) != 0)
+    MoveFileA(deviceName, pcName);
+  SetLastWriteTime(pcName, writeTime);
+
+  return result == 0 && IsFile(GetFileAttributesA(pcName))
+             ? UploadOutcome::Copied
+             : UploadOutcome::Failed;
+}
+
+int GetFilesImpl(PanelSession *session, far::PluginPanelItem *items, int count,
+                 int move, const char *destPath, int opMode) {
+  if (!session || !Device().CheckReady())
+    return -1;
+  if (!destPath || strlen(destPath) > kDestinationPathLimit)
+    return -1;
+  if (!items || count < 0)
+    count = 0;
+
+  session->Options = 0;
+  if (!(opMode & far::OPM_SILENT)) {
+    int answer = ShowMessageBox(
+        move ? DWORD{far::FMSG_WARNING} : DWORD{0}, "Uploading",
+        {MSG_WARNING_TITLE, move ? MSG_MOVE_FROM_PLAYER : MSG_COPY_FROM_PLAYER,
+         move ? MSG_BTN_MOVE : MSG_BTN_COPY,
+         move ? MSG_BTN_MOVE_KEEP : MSG_BTN_COPY_KEEP, MSG_CANCEL},
+        3);
+    if (answer == 1)
+      session->Options |= PSO_KEEPEXISTING;
+    else if (answer != 0)
+      return -1;
+  }
+
+  const bool findCopy = (opMode & far::OPM_FIND) != 0;
+  if (session->FindCancelled && findCopy)
+    return -1;
+  session->FindCancelled = 0;
+
+  const bool keepExisting = (session->Options & PSO_KEEPEXISTING) != 0;
+  const int memory = session->Memory;
+  // Only the files that reached the PC are deleted by a move.
+  std::vector<far::PluginPanelItem> copied;
+  bool cancelled = false;
+  {
+    WorkingFolderGuard workingFolder(kRememberedFolderLimit);
+    OperationFrame frame(*session);
+    frame.SaveScreen();
+
+    uint32_t total = 0;
+    for (int i = 0; i < count; ++i)
+      total += items[i].FindData.nFileSizeLow;
+    frame.Begin(findCopy ? OM_UPLOAD | OM_QUIET : OM_UPLOAD, total);
+    frame.StartProgress();
+
+    for (int i = 0; i < count; ++i) {
+      const far::PluginPanelItem &item = items[i];
+      // The host's field need not end inside itself.
+      char name[far::NM + 1] = {};
+      memcpy(name, item.FindData.cFileName, far::NM);
+      SetProgressTitle("Upload");
+      SetProgressItem("Uploading(%i of %i): %.62s", i + 1, count, name);
+      // Without the destination current the library would write elsewhere.
+      if (SetCurrentDirectoryA(destPath) &&
+          UploadIntoFolder(memory, item.UserData, item.FindData.nFileSizeLow,
+                           name, item.FindData.ftLastWriteTime,
+                           keepExisting) == UploadOutcome::Copied)
+        copied.push_back(item);
+      if (Device().Cancelled()) {
+        cancelled = true;
+        break;
+      }
+    }
+    frame.Finish();
+    workingFolder.Restore();
+  }
+
+  if (cancelled) {
+    if (findCopy)
+      session->FindCancelled = 1;
+    return -1;
+  }
+  if (!move)
+    return 1;
+  return DeleteFilesImpl(session, copied.data(),
+                         static_cast<int>(copied.size()), far::OPM_SILENT);
+}
+
+} // namespace davu

@@ -1,0 +1,161 @@
+// The progress box: figures from the device link's counters, drawn through
+// the host's Message on the progress thread, and the Escape poll.
+#include "progress/progress_display.h"
+
+#include "device/device_link.h"
+#include "host/far_api.h"
+#include "plugin/plugin_state.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace davu {
+
+char ProgressText[kProgressLineCount][kProgressLineSize];
+
+namespace {
+
+constexpr uint32_t kFileComplete = 0xFFFFFFFFu;
+constexpr char kSeparator[] = "\x01";
+
+// Nearest integer of a * scale / b, halves going up, in 64-bit integers so
+// that no product of 32-bit operands overflows.
+uint32_t NearestRatio(uint32_t a, uint32_t scale, uint32_t b) {
+  uint64_t numerator = 2ull * scale * a + b;
+  return static_cast<uint32_t>(numerator / (2ull * b));
+}
+
+uint32_t Percentage(uint32_t done, uint32_t size) {
+  return size == 0 ? 100 : NearestRatio(done, 100, size);
+}
+
+struct Clock {
+  unsigned hours, minutes, seconds;
+};
+
+Clock ToClock(uint32_t seconds) {
+  return {seconds / 3600, (seconds % 3600) / 60, seconds % 60};
+}
+
+// Line 5 or 8: elapsed and remaining time and the rate since `startTick`.
+void FormatTimeLine(char *line, const char *label, uint32_t done, uint32_t size,
+                    uint32_t startTick, uint32_t now) {
+  uint32_t elapsedMs = now - startTick; // unsigned: a tick wrap is harmless
+  uint32_t rate = elapsedMs == 0 ? 0 : NearestRatio(done, 1000, elapsedMs);
+  uint32_t remaining = rate == 0 ? 0 : (size - done) / rate;
+  if (done != size)
+    remaining += 1;
+  uint32_t elapsed = static_cast<uint32_t>((uint64_t{elapsedMs} + 500) / 1000);
+  Clock e = ToClock(elapsed);
+  Clock r = ToClock(remaining);
+  snprintf(line, kProgressLineSize,
+           "%s%02u:%02u:%02u /   %02u:%02u:%02u %7lu b/sec", label, e.hours,
+           e.minutes, e.seconds, r.hours, r.minutes, r.seconds,
+           static_cast<unsigned long>(rate));
+}
+
+void FormatSizeLine(char *line, const char *label, uint32_t done,
+                    uint32_t size) {
+  snprintf(line, kProgressLineSize, "%s%10lu / %10lu        %3lu%%", label,
+           static_cast<unsigned long>(done), static_cast<unsigned long>(size),
+           static_cast<unsigned long>(Percentage(done, size)));
+}
+
+void CountProgress(DeviceLink &link, uint32_t value) {
+  uint32_t fileSize = link.FileSize.load();
+  uint32_t completed = link.DoneBefore.load() + fileSize;
+  if (value == kFileComplete) {
+    link.FileDone.store(fileSize);
+    link.TotalDone.store(completed);
+    return;
+  }
+  uint32_t fileDone = link.FileDone.load() + value;
+  uint32_t totalDone = link.TotalDone.load() + value;
+  if (fileDone > fileSize) {
+    fileDone = fileSize;
+    totalDone = completed;
+  }
+  if (totalDone > link.TotalSize.load())
+    totalDone = completed;
+  link.FileDone.store(fileDone);
+  link.TotalDone.store(totalDone);
+}
+
+} // namespace
+
+void SetProgressTitle(const char *title) {
+  snprintf(ProgressText[0], kProgressLineSize, "%s", title ? title : "");
+}
+
+void SetProgressItem(const char *format, int number, int count,
+                     const char *name) {
+  snprintf(ProgressText[1], kProgressLineSize, format, number, count,
+           name ? name : "");
+  ProgressText[1][kProgressItemLimit] = 0;
+}
+
+void UpdateProgressAt(uint32_t progressValue, uint32_t now) {
+  DeviceLink &link = Device();
+  int lineCount = kProgressLineCount;
+  if (link.OpMode.load() & OM_FORMAT) {
+    // A format cannot be cancelled and its byte counts are not counted.
+    lineCount = 5;
+    progressValue = 0;
+  } else if (PollEscape()) {
+    link.CancelOperation();
+  }
+  if (link.OpMode.load() & OM_QUIET)
+    return;
+
+  CountProgress(link, progressValue);
+  uint32_t fileDone = link.FileDone.load();
+  uint32_t fileSize = link.FileSize.load();
+  uint32_t totalDone = link.TotalDone.load();
+  uint32_t totalSize = link.TotalSize.load();
+
+  snprintf(ProgressText[2], kProgressLineSize, "%s", kSeparator);
+  snprintf(ProgressText[5], kProgressLineSize, "%s", kSeparator);
+  FormatSizeLine(ProgressText[3], "Elapsed/remaining size       ", fileDone,
+                 fileSize);
+  FormatTimeLine(ProgressText[4], "Elapsed/remaining time         ", fileDone,
+                 fileSize, link.FileStartTick.load(), now);
+  FormatSizeLine(ProgressText[6], "Total elapsed/remaining size ", totalDone,
+                 totalSize);
+  FormatTimeLine(ProgressText[7], "Total elapsed/remaining time   ", totalDone,
+                 totalSize, link.OpStartTick.load(), now);
+
+  if (!HostInfo.Message)
+    return;
+  const char *items[kProgressLineCount];
+  for (int i = 0; i < kProgressLineCount; ++i)
+    items[i] = ProgressText[i];
+  HostInfo.Message(HostInfo.ModuleNumber, far::FMSG_LEFTALIGN, nullptr, items,
+                   lineCount, 0);
+  if (HostInfo.Text)
+    HostInfo.Text(0, 0, 0, nullptr);
+}
+
+void UpdateProgress(uint32_t progressValue) {
+  UpdateProgressAt(progressValue, GetTickCount());
+}
+
+bool PollEscape() {
+  static HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  bool found = false;
+  for (;;) {
+    INPUT_RECORD record;
+    DWORD count = 0;
+    if (!PeekConsoleInputA(input, &record, 1, &count) || count == 0)
+      return found;
+    if (!ReadConsoleInputA(input, &record, 1, &count) || count == 0)
+      return found;
+    if (record.EventType == KEY_EVENT &&
+        record.Event.KeyEvent.wVirtualKeyCode == VK_ESCAPE &&
+        record.Event.KeyEvent.bKeyDown)
+      found = true;
+  }
+}
+
+} // namespace davu
