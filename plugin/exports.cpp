@@ -1,8 +1,11 @@
 // The host's entry points. Each is a thin __stdcall wrapper that keeps any
 // C++ exception from crossing into the host.
 #include "host/far_api.h"
+#include "operations/copy_from_device.h"
+#include "operations/delete_files.h"
 #include "operations/listing.h"
 #include "plugin/config_dialog.h"
+#include "plugin/key_dispatch.h"
 #include "plugin/panel_description.h"
 #include "plugin/plugin_entry.h"
 #include "plugin/plugin_state.h"
@@ -63,11 +66,38 @@ void WINAPI FreeFindData(HANDLE panel, far::PluginPanelItem *items,
   }
 }
 
+int WINAPI ProcessKey(HANDLE panel, int key, unsigned controlState) {
+  try {
+    return davu::ProcessKeyImpl(Session(panel), key, controlState);
+  } catch (...) {
+    return 1;
+  }
+}
+
 int WINAPI Configure(int itemNumber) {
   try {
     return davu::ConfigureImpl(itemNumber);
   } catch (...) {
     return 0;
+  }
+}
+
+int WINAPI GetFiles(HANDLE panel, far::PluginPanelItem *items, int count,
+                    int move, char *destPath, int opMode) {
+  try {
+    return davu::GetFilesImpl(Session(panel), items, count, move, destPath,
+                              opMode);
+  } catch (...) {
+    return -1;
+  }
+}
+
+int WINAPI DeleteFiles(HANDLE panel, far::PluginPanelItem *items, int count,
+                       int opMode) {
+  try {
+    return davu::DeleteFilesImpl(Session(panel), items, count, opMode);
+  } catch (...) {
+    return -1;
   }
 }
 
