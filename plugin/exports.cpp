@@ -2,6 +2,7 @@
 // C++ exception from crossing into the host.
 #include "host/far_api.h"
 #include "operations/copy_from_device.h"
+#include "operations/copy_to_device.h"
 #include "operations/delete_files.h"
 #include "operations/listing.h"
 #include "plugin/config_dialog.h"
@@ -96,6 +97,15 @@ int WINAPI DeleteFiles(HANDLE panel, far::PluginPanelItem *items, int count,
                        int opMode) {
   try {
     return davu::DeleteFilesImpl(Session(panel), items, count, opMode);
+  } catch (...) {
+    return -1;
+  }
+}
+
+int WINAPI PutFiles(HANDLE panel, far::PluginPanelItem *items, int count,
+                    int move, int opMode) {
+  try {
+    return davu::PutFilesImpl(Session(panel), items, count, move, opMode);
   } catch (...) {
     return -1;
   }
