@@ -471,6 +471,24 @@ TEST_F(CancelPut, EscapeInsideAPlaylist) {
   ExpectCleanHost();
 }
 
+TEST_F(CancelPut, ProgressLinesNameEachFileAsItIsReached) {
+  Open();
+  ASSERT_TRUE(MakeFolder(pc / "dir"));
+  ASSERT_TRUE(WriteFileBytes(pc / "dir\\in.mp3", std::string(16, 'i')));
+  Pc("top.mp3", std::string(16, 't'));
+  SelectPc({"dir", "top.mp3"});
+  EXPECT_EQ(Put(false), 1);
+  std::vector<farhost::MessageRecord> boxes = host->ProgressBoxes();
+  ASSERT_FALSE(boxes.empty());
+  EXPECT_EQ(boxes.front().items.at(0), "Download");
+  // A long temporary path is cut like every progress line.
+  std::string first =
+      ("Downloading(1 of 2): " + (pc / "dir\\in.mp3").substr(0, 60))
+          .substr(0, 66);
+  EXPECT_EQ(ProgressItemLines(),
+            (Names{first, "Downloading(2 of 2): top.mp3"}));
+}
+
 // --- calls with little or nothing to do
 
 TEST_F(PutFilesTest, NoItemsStillAsksRunsTheFrameAndSucceeds) {
