@@ -1,0 +1,118 @@
+#include "tests/progress/fake_host.h"
+
+#include "device/device_link.h"
+#include "host/far_api.h"
+#include "plugin/plugin_state.h"
+#include "sim/farhost/host_core.h"
+
+namespace progress_test {
+
+namespace {
+
+Record record;
+
+int WINAPI FakeMessage(int, DWORD flags, const char *helpTopic,
+                       const char *const *items, int count, int buttons) {
+  Box box;
+  box.flags = flags;
+  box.hasHelp = helpTopic != nullptr;
+  for (int i = 0; i < count; ++i)
+    box.items.push_back(items[i] ? items[i] : "");
+  box.buttons = buttons;
+  box.thread = GetCurrentThreadId();
+  std::lock_guard<std::mutex> lock(record.mutex);
+  record.boxes.push_back(box);
+  return 0;
+}
+
+void WINAPI FakeText(int, int, int, const char *text) {
+  std::lock_guard<std::mutex> lock(record.mutex);
+  ++record.texts;
+  if (!text)
+    ++record.nullTexts;
+}
+
+HANDLE WINAPI FakeSaveScreen(int, int, int, int) {
+  std::lock_guard<std::mutex> lock(record.mutex);
+  ++record.saves;
+  return reinterpret_cast<HANDLE>(static_cast<INT_PTR>(record.saves));
+}
+
+void WINAPI FakeRestoreScreen(HANDLE) {
+  std::function<void()> check;
+  {
+    std::lock_guard<std::mutex> lock(record.mutex);
+    ++record.restores;
+    check = record.onRestore;
+  }
+  if (check)
+    check();
+}
+
+int __fastcall FakeSetProgressWindow(void *, void *, HWND window) {
+  std::lock_guard<std::mutex> lock(record.mutex);
+  record.progressWindows.push_back(window);
+  return 0;
+}
+
+void __fastcall FakeSetCancelFlag(void *, void *) {
+  std::lock_guard<std::mutex> lock(record.mutex);
+  ++record.cancelFlags;
+}
+
+} // namespace
+
+Record &InstallFakeHost() {
+  farhost::ConsoleInput(); // before the plug-in's first poll
+  far::PluginStartupInfo &info = davu::HostInfo;
+  info = far::PluginStartupInfo{};
+  info.StructSize = sizeof info;
+  info.ModuleNumber = 7;
+  info.Message = FakeMessage;
+  info.Text = FakeText;
+  info.SaveScreen = FakeSaveScreen;
+  info.RestoreScreen = FakeRestoreScreen;
+
+  davu::DeviceLink &link = davu::Device();
+  link.Entry = davu::DeviceEntryPoints{};
+  link.Entry.SetProgressWindow = FakeSetProgressWindow;
+  link.Entry.SetCancelFlag = FakeSetCancelFlag;
+  link.OpMode = 0;
+  link.FileStartTick = 0;
+  link.FileSize = 0;
+  link.FileDone = 0;
+  link.OpStartTick = 0;
+  link.TotalSize = 0;
+  link.DoneBefore = 0;
+  link.TotalDone = 0;
+
+  std::lock_guard<std::mutex> lock(record.mutex);
+  record.boxes.clear();
+  record.texts = record.nullTexts = record.saves = record.restores = 0;
+  record.progressWindows.clear();
+  record.cancelFlags = 0;
+  record.onRestore = nullptr;
+  DrainConsole();
+  return record;
+}
+
+Record &Recorded() {
+  return record;
+}
+
+void DrainConsole() {
+  HANDLE in = farhost::ConsoleInput();
+  FlushConsoleInputBuffer(in);
+}
+
+bool PutKey(WORD virtualKey, bool down) {
+  INPUT_RECORD input{};
+  input.EventType = KEY_EVENT;
+  input.Event.KeyEvent.bKeyDown = down ? TRUE : FALSE;
+  input.Event.KeyEvent.wRepeatCount = 1;
+  input.Event.KeyEvent.wVirtualKeyCode = virtualKey;
+  DWORD written = 0;
+  return WriteConsoleInputA(farhost::ConsoleInput(), &input, 1, &written) != 0;
+}
+
+} // namespace progress_test
