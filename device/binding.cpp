@@ -33,6 +33,10 @@ void DeviceLink::Bind(const char *pluginFolder) {
   OpMode.store(0);
   LoadStage = LS_NOLIBRARY;
   std::string path = pluginFolder ? pluginFolder : "";
+  // Without a folder the bare name would be looked for along the search
+  // path, which is exactly what must not happen.
+  if (path.empty() || path.back() != '\\')
+    return;
   path += "USBCTRL.dll";
   // A full path: LoadLibraryA then takes this file only, never one found on
   // the search path.

@@ -294,4 +294,12 @@ TEST_F(Binding, LibraryOutsideThePluginFolderIsNotUsed) {
   EXPECT_EQ(link.Module, nullptr);
 }
 
+TEST_F(Binding, NoFolderMeansNoLibrary) {
+  link.Bind("");
+  EXPECT_EQ(link.LoadStage, davu::LS_NOLIBRARY);
+  link.Bind(nullptr);
+  EXPECT_EQ(link.LoadStage, davu::LS_NOLIBRARY);
+  EXPECT_EQ(link.Module, nullptr);
+}
+
 } // namespace
