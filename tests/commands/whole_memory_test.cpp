@@ -150,6 +150,17 @@ TEST_F(WholeMemoryTest, MoveAllDeletesWhatWasCopiedAndKeepsConfigDat) {
   ExpectCleanHost();
 }
 
+TEST_F(WholeMemoryTest, MoveAllReplacingAnExistingPcFileDeletesItsSource) {
+  Put(davu::MEM_INTERNAL, "a.mp3", "player");
+  Load();
+  ASSERT_TRUE(WriteFileBytes(pc / "a.mp3", "pc copy"));
+  host->QueueAnswer(kGoOn);
+  EXPECT_EQ(ShiftKey(VK_F6), 1);
+  EXPECT_EQ(PcBytes("a.mp3"), "player");
+  EXPECT_TRUE(OnPlayer(davu::MEM_INTERNAL).empty());
+  ExpectCleanHost();
+}
+
 TEST_F(WholeMemoryTest, MoveAllKeepsOnThePlayerWhatDidNotReachThePc) {
   Put(davu::MEM_INTERNAL, "kept.mp3", "player");
   uint16_t failing = Put(davu::MEM_INTERNAL, "fails.mp3", "f");
