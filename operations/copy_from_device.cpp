@@ -41,8 +41,13 @@ bool IsSafePcName(const char *name) {
 UploadOutcome UploadIntoFolder(int memory, uint32_t fileIndex, uint32_t size,
                                const char *pcName, const FILETIME &writeTime,
                                bool keepExisting) {
-  // A name that would reach outside the current folder is never used.
+  // A name that would reach outside the current folder is never used, in
+  // the PC's spelling or in the player's that the library writes.
   if (!IsSafePcName(pcName) || strlen(pcName) >= far::NM)
+    return UploadOutcome::Failed;
+  char deviceName[far::NM];
+  ToDeviceName(pcName, deviceName);
+  if (!IsSafePcName(deviceName))
     return UploadOutcome::Failed;
 
   DWORD attributes = GetFileAttributesA(pcName);
@@ -56,19 +61,22 @@ UploadOutcome UploadIntoFolder(int memory, uint32_t fileIndex, uint32_t size,
     DeleteFileA(pcName);
   }
 
-  int result = Device().UploadFile(memory, fileIndex, size);
+  const bool deviceFileBefore =
+      GetFileAttributesA(deviceName) != INVALID_FILE_ATTRIBUTES;
 
-  // The library wrote the player's spelling of the name; whatever it left
-  // there, also after a cancellation, gets the PC name and the time.
-  char deviceName[far::NM];
-  ToDeviceName(pcName, deviceName);
+  if (Device().UploadFile(memory, fileIndex, size) != 0) {
+    // A failed or cancelled upload leaves at most a part of the file; under
+    // the PC name and the player's time it would pass for a good copy. A
+    // file that was there before the call is not the upload's to remove.
+    if (!deviceFileBefore)
+      DeleteFileA(deviceName);
+    return UploadOutcome::Failed;
+  }
   if (strcmp(deviceName, pcName) != 0)
     MoveFileA(deviceName, pcName);
   SetLastWriteTime(pcName, writeTime);
-
-  return result == 0 && IsFile(GetFileAttributesA(pcName))
-             ? UploadOutcome::Copied
-             : UploadOutcome::Failed;
+  return IsFile(GetFileAttributesA(pcName)) ? UploadOutcome::Copied
+                                            : UploadOutcome::Failed;
 }
 
 int GetFilesImpl(PanelSession *session, far::PluginPanelItem *items, int count,

@@ -31,6 +31,18 @@ protected:
     CloseHandle(file);
     return bytes;
   }
+  bool WriteDest(const std::string &name, const std::string &bytes) const {
+    HANDLE file = CreateFileA(Dest(name).c_str(), GENERIC_WRITE, 0, nullptr,
+                              CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+      return false;
+    DWORD put = 0;
+    bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()),
+                        &put, nullptr) &&
+              put == bytes.size();
+    CloseHandle(file);
+    return ok;
+  }
   FILETIME WriteTime(const std::string &path) const {
     FILETIME time{};
     WIN32_FILE_ATTRIBUTE_DATA data{};
@@ -120,6 +132,24 @@ TEST_F(GetFilesTest, NameWithHighBytesEndsUnderItsPcName) {
   ExpectCleanHost();
 }
 
+TEST_F(GetFilesTest, FailedUploadLeavesAFileOfThePlayersSpellingAlone) {
+  const std::string playerName = "\x80\x81 song.mp3";
+  uint16_t index = OnPlayer(simplayer::kInternal, playerName, "high bytes");
+  FailUploadOf(index);
+  Open();
+  std::string pcName = host->Model().entries.at(1).Name();
+  ASSERT_NE(pcName, playerName);
+  // A PC file that happens to bear the player's spelling of the name.
+  ASSERT_TRUE(WriteDest(playerName, "unrelated"));
+  ASSERT_TRUE(SelectOnly({pcName}));
+  EXPECT_EQ(Copy(true, kGoOn), 1);
+
+  EXPECT_EQ(DestBytes(playerName), "unrelated");
+  EXPECT_EQ(DestBytes(pcName), "<missing>");
+  EXPECT_EQ(PlayerNames(simplayer::kInternal), Names{playerName});
+  ExpectCleanHost();
+}
+
 TEST_F(GetFilesTest, MoveDeletesExactlyTheCopiedFiles) {
   OnPlayer(simplayer::kInternal, "A.mp3", "player A");
   OnPlayer(simplayer::kInternal, "B.mp3", "player B");
@@ -176,8 +206,8 @@ TEST_F(GetFilesTest, EscapeMidCopyRestoresTheFolderAndDeletesNothing) {
             (Names{"1.mp3", "2.mp3", "3.mp3"}));
   EXPECT_TRUE(Calls("Delete").empty());
   EXPECT_EQ(Calls("Upload").size(), 1u);
-  EXPECT_FALSE(FileExists(Dest("2.mp3")));
-  EXPECT_FALSE(FileExists(Dest("3.mp3")));
+  // The file cut short by the cancellation is not left as if copied.
+  EXPECT_TRUE(testing_support::ListFolder(pc + "\\").empty());
   EXPECT_EQ(session->FindCancelled, 0);
   ExpectCleanHost();
 }
