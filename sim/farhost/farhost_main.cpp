@@ -135,6 +135,19 @@ private:
     if (!host_.PanelOpen())
       throw ScriptError{"no panel is open"};
   }
+  // F5, F6 and F8 with no selection and the cursor on ".." do nothing in
+  // FAR; a script that asks for it is wrong.
+  void NeedItems(const std::string &what) {
+    const farhost::PanelModel &m = host_.Model();
+    bool any = false;
+    for (const farhost::PanelEntry &e : m.entries)
+      any |= e.Selected() && !e.dots;
+    if (!any &&
+        (m.cursor < 0 || m.cursor >= static_cast<int>(m.entries.size()) ||
+         m.entries[m.cursor].dots))
+      throw ScriptError{"nothing to " + what +
+                        ": no selection and the cursor is on .."};
+  }
   void NeedExport(const void *fn, const char *name) {
     if (!fn)
       throw ScriptError{std::string("the plug-in has no ") + name + " export"};
@@ -327,11 +340,13 @@ void Runner::Run(const std::vector<std::string> &w) {
                "GetFiles");
     if (host_.Pc().folder.empty())
       throw ScriptError{"set the PC folder first (pc folder PATH)"};
+    NeedItems(c);
     host_.CopyToPc(c == "move", OpModes(w, 1));
   } else if (c == "delete") {
     NeedPanel();
     NeedExport(reinterpret_cast<const void *>(host_.Api().DeleteFiles),
                "DeleteFiles");
+    NeedItems(c);
     host_.DeleteSelected(OpModes(w, 1));
   } else if (c == "pc") {
     PcCommand(w);

@@ -43,6 +43,35 @@ const char *SortName(int mode) {
   return mode >= 0 && mode < 12 ? names[mode] : "?";
 }
 
+// OpenPluginInfo flags by name, unknown bits in hex.
+std::string PanelFlagNames(DWORD flags) {
+  static const struct {
+    DWORD bit;
+    const char *name;
+  } names[] = {{far::OPIF_USEFILTER, "USEFILTER"},
+               {far::OPIF_USESORTGROUPS, "USESORTGROUPS"},
+               {far::OPIF_USEHIGHLIGHTING, "USEHIGHLIGHTING"},
+               {far::OPIF_ADDDOTS, "ADDDOTS"},
+               {far::OPIF_RAWSELECTION, "RAWSELECTION"},
+               {far::OPIF_REALNAMES, "REALNAMES"},
+               {far::OPIF_SHOWPRESERVECASE, "SHOWPRESERVECASE"}};
+  std::string out;
+  DWORD rest = flags;
+  for (const auto &n : names)
+    if (flags & n.bit) {
+      out += out.empty() ? "" : "|";
+      out += n.name;
+      rest &= ~n.bit;
+    }
+  if (rest) {
+    char buffer[24];
+    snprintf(buffer, sizeof buffer, "%s0x%lX", out.empty() ? "" : "|",
+             static_cast<unsigned long>(rest));
+    out += buffer;
+  }
+  return out.empty() ? "0" : out;
+}
+
 std::string WithSlash(const std::string &folder) {
   if (!folder.empty() && folder.back() != '\\')
     return folder + '\\';
@@ -1116,6 +1145,11 @@ std::string Host::FormatPanel() const {
            SortName(m.sortMode), files);
   out = head;
   out += "\n";
+  char desc[320];
+  snprintf(desc, sizeof desc, "  flags %lu (%s), dir \"%s\", start sort %s\n",
+           static_cast<unsigned long>(m.flags), PanelFlagNames(m.flags).c_str(),
+           Printable(m.curDir).c_str(), SortName(m.startSortMode));
+  out += desc;
   for (size_t i = 0; i < m.entries.size(); ++i) {
     const PanelEntry &e = m.entries[i];
     char line[400];
@@ -1182,7 +1216,8 @@ std::string Host::FormatPc() const {
                static_cast<unsigned long>(f.nFileSizeLow));
     snprintf(line, sizeof line, "  %c  %-24s %s  %s%s\n",
              pc_.selected[i] ? '*' : ' ', Printable(f.cFileName).c_str(), size,
-             FormatTime(f.ftLastWriteTime).c_str(),
+             // A folder's time changes with its contents: not shown.
+             dir ? "-" : FormatTime(f.ftLastWriteTime).c_str(),
              (f.dwFileAttributes & FILE_ATTRIBUTE_READONLY) ? "  R" : "");
     out += line;
   }

@@ -34,8 +34,20 @@ bool IsTimeLine(const std::string &line) {
   return lower.find("remaining time") != std::string::npos;
 }
 
+// Times and rates depend on the tick count: their digits become '#', and
+// the rate, whose width grows with its value, is shown as one fixed field.
 std::string MaskDigits(const std::string &line) {
   std::string out = line;
+  size_t unit = out.rfind(" b/sec");
+  if (unit != std::string::npos) {
+    size_t start = unit;
+    while (start > 0 && out[start - 1] >= '0' && out[start - 1] <= '9')
+      --start;
+    while (start > 0 && out[start - 1] == ' ')
+      --start;
+    if (start < unit)
+      out.replace(start, unit - start, " #######");
+  }
   for (char &c : out)
     if (c >= '0' && c <= '9')
       c = '#';

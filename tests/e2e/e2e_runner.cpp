@@ -62,6 +62,29 @@ std::string CasesFolder() {
   return dir;
 }
 
+CaseRoot::CaseRoot() {
+  static unsigned counter = 0;
+  char base[64];
+  snprintf(base, sizeof base, "C:\\davu-e2e\\%08lx\\",
+           static_cast<unsigned long>(GetCurrentProcessId()));
+  CreateDirectoryA("C:\\davu-e2e", nullptr);
+  CreateDirectoryA(base, nullptr);
+  for (;;) {
+    char name[16];
+    snprintf(name, sizeof name, "%04u\\", counter++ % 10000);
+    path_ = std::string(base) + name;
+    if (CreateDirectoryA(path_.c_str(), nullptr))
+      break;
+  }
+}
+
+CaseRoot::~CaseRoot() {
+  testing_support::RemoveTree(path_);
+  // The process folder goes with its last case; it stays while others use it.
+  std::string parent = path_.substr(0, path_.size() - 5);
+  RemoveDirectoryA(parent.c_str());
+}
+
 Case::Case(const std::string &caseName, bool withLibrary) : name(caseName) {
   pluginFolder = root / "plugin\\";
   playerFolder = root / "player\\";

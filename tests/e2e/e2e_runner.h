@@ -12,9 +12,24 @@ namespace e2e {
 // One end-to-end case: its own temporary root with the plug-in folder
 // (plugin\), the simulated player's store (player\) and a PC folder (pc\).
 // Scripts name them as ${PC} and ${PLAYER}; DAVU_PLAYER points at the store.
+// The case's own folder, C:\davu-e2e\PID\N\ with PID and N of fixed
+// width, so that paths cut to a fixed length in the plug-in's progress lines
+// come out the same on every machine and run. Removed with its contents.
+struct CaseRoot {
+  CaseRoot();
+  ~CaseRoot();
+  CaseRoot(const CaseRoot &) = delete;
+  CaseRoot &operator=(const CaseRoot &) = delete;
+  const std::string &Path() const { return path_; }
+  std::string operator/(const std::string &name) const { return path_ + name; }
+
+private:
+  std::string path_;
+};
+
 struct Case {
   explicit Case(const std::string &name, bool withLibrary = true);
-  testing_support::TempDir root;
+  CaseRoot root;
   std::string name;
   std::string pluginFolder, playerFolder, pcFolder;
   std::string registryRoot; // passed with --root, removed afterwards

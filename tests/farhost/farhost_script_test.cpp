@@ -84,6 +84,7 @@ TEST(FarhostScript, RunsCommandsAndPrintsTheTranscript) {
                      "> show panel\n"
                      "panel \"Probe panel\" format \"Probe\", sort unsorted, 3 "
                      "files\n"
+                     "  flags 8 (ADDDOTS), dir \"\", start sort unsorted\n"
                      "      ..\n"
                      "      b.mp3                           100  -  #10\n"
                      "  >*  a.mp3                           200  -  #11\n"
