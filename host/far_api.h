@@ -9,13 +9,8 @@
 
 #include <cstddef>
 
-// The Windows headers define `far` as an empty macro, which would turn this
-// into an anonymous namespace and give every function taking these types
-// internal linkage. The real namespace is declared with the macro lifted and
-// made visible from the global one, so `far::X` (read as `::X`) finds it.
-#pragma push_macro("far")
-#undef far
-namespace far {
+// Not `far`: the Windows headers define that as an empty macro.
+namespace farapi {
 
 constexpr int NM = 260;
 
@@ -346,6 +341,4 @@ enum : int {
   PTYPE_FILEPANEL = 0,
 };
 
-} // namespace far
-using namespace far;
-#pragma pop_macro("far")
+} // namespace farapi

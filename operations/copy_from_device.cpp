@@ -43,9 +43,9 @@ UploadOutcome UploadIntoFolder(int memory, uint32_t fileIndex, uint32_t size,
                                bool keepExisting) {
   // A name that would reach outside the current folder is never used, in
   // the PC's spelling or in the player's that the library writes.
-  if (!IsSafePcName(pcName) || strlen(pcName) >= far::NM)
+  if (!IsSafePcName(pcName) || strlen(pcName) >= farapi::NM)
     return UploadOutcome::Failed;
-  char deviceName[far::NM];
+  char deviceName[farapi::NM];
   ToDeviceName(pcName, deviceName);
   if (!IsSafePcName(deviceName))
     return UploadOutcome::Failed;
@@ -79,7 +79,7 @@ UploadOutcome UploadIntoFolder(int memory, uint32_t fileIndex, uint32_t size,
                                             : UploadOutcome::Failed;
 }
 
-int GetFilesImpl(PanelSession *session, far::PluginPanelItem *items, int count,
+int GetFilesImpl(PanelSession *session, farapi::PluginPanelItem *items, int count,
                  int move, const char *destPath, int opMode) {
   if (!session || !Device().CheckReady())
     return -1;
@@ -89,9 +89,9 @@ int GetFilesImpl(PanelSession *session, far::PluginPanelItem *items, int count,
     count = 0;
 
   session->Options = 0;
-  if (!(opMode & far::OPM_SILENT)) {
+  if (!(opMode & farapi::OPM_SILENT)) {
     int answer = ShowMessageBox(
-        move ? DWORD{far::FMSG_WARNING} : DWORD{0}, "Uploading",
+        move ? DWORD{farapi::FMSG_WARNING} : DWORD{0}, "Uploading",
         {MSG_WARNING_TITLE, move ? MSG_MOVE_FROM_PLAYER : MSG_COPY_FROM_PLAYER,
          move ? MSG_BTN_MOVE : MSG_BTN_COPY,
          move ? MSG_BTN_MOVE_KEEP : MSG_BTN_COPY_KEEP, MSG_CANCEL},
@@ -102,7 +102,7 @@ int GetFilesImpl(PanelSession *session, far::PluginPanelItem *items, int count,
       return -1;
   }
 
-  const bool findCopy = (opMode & far::OPM_FIND) != 0;
+  const bool findCopy = (opMode & farapi::OPM_FIND) != 0;
   if (session->FindCancelled && findCopy)
     return -1;
   session->FindCancelled = 0;
@@ -110,7 +110,7 @@ int GetFilesImpl(PanelSession *session, far::PluginPanelItem *items, int count,
   const bool keepExisting = (session->Options & PSO_KEEPEXISTING) != 0;
   const int memory = session->Memory;
   // Only the files that reached the PC are deleted by a move.
-  std::vector<far::PluginPanelItem> copied;
+  std::vector<farapi::PluginPanelItem> copied;
   bool cancelled = false;
   {
     WorkingFolderGuard workingFolder(kRememberedFolderLimit);
@@ -124,10 +124,10 @@ int GetFilesImpl(PanelSession *session, far::PluginPanelItem *items, int count,
     frame.StartProgress();
 
     for (int i = 0; i < count; ++i) {
-      const far::PluginPanelItem &item = items[i];
+      const farapi::PluginPanelItem &item = items[i];
       // The host's field need not end inside itself.
-      char name[far::NM + 1] = {};
-      memcpy(name, item.FindData.cFileName, far::NM);
+      char name[farapi::NM + 1] = {};
+      memcpy(name, item.FindData.cFileName, farapi::NM);
       SetProgressTitle("Upload");
       SetProgressItem("Uploading(%i of %i): %.62s", i + 1, count, name);
       // Without the destination current the library would write elsewhere.
@@ -153,7 +153,7 @@ int GetFilesImpl(PanelSession *session, far::PluginPanelItem *items, int count,
   if (!move)
     return 1;
   return DeleteFilesImpl(session, copied.data(),
-                         static_cast<int>(copied.size()), far::OPM_SILENT);
+                         static_cast<int>(copied.size()), farapi::OPM_SILENT);
 }
 
 } // namespace davu

@@ -10,7 +10,7 @@
 
 namespace davu {
 
-int GetFilesImpl(PanelSession *session, far::PluginPanelItem *items,
+int GetFilesImpl(PanelSession *session, farapi::PluginPanelItem *items,
                  int count, int move, const char *destPath, int opMode);
 
 // True when a name from the player can be written into a folder as it is:

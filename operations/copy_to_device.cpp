@@ -164,7 +164,7 @@ bool OperationCancelled(void *context) {
   return static_cast<PassContext *>(context)->Transfer->Link.Cancelled();
 }
 
-std::string ItemName(const far::PluginPanelItem &item) {
+std::string ItemName(const farapi::PluginPanelItem &item) {
   const char *name = item.FindData.cFileName;
   return std::string(name, strnlen(name, sizeof item.FindData.cFileName));
 }
@@ -173,7 +173,7 @@ std::string ItemName(const far::PluginPanelItem &item) {
 // Stops after the item during which the user cancelled.
 uint64_t RunPass(PutTransfer &transfer, WalkMode mode,
                  const std::string &sourceFolder,
-                 const far::PluginPanelItem *items, int count) {
+                 const farapi::PluginPanelItem *items, int count) {
   PassContext pass{&transfer, mode};
   SourceWalk walk;
   walk.Mode = mode;
@@ -185,7 +185,7 @@ uint64_t RunPass(PutTransfer &transfer, WalkMode mode,
 
   uint64_t total = 0;
   for (int i = 0; i < count; ++i) {
-    const far::PluginPanelItem &item = items[i];
+    const farapi::PluginPanelItem &item = items[i];
     const std::string name = ItemName(item);
     const std::string path = sourceFolder + name;
     if (name.empty() || name == "." || name == "..") {
@@ -224,7 +224,7 @@ std::string SourceFolder() {
 // The 5-button confirmation; false when declined.
 bool ConfirmPut(PanelSession &session, bool move) {
   int choice =
-      move ? ShowMessageBox(far::FMSG_WARNING, kHelpTopic,
+      move ? ShowMessageBox(farapi::FMSG_WARNING, kHelpTopic,
                             {MSG_WARNING_TITLE, MSG_MOVE_TO_PLAYER,
                              MSG_BTN_MOVE, MSG_BTN_MOVE_KEEP, MSG_BTN_PLAYLISTS,
                              MSG_BTN_PLAYLISTS_KEEP, MSG_CANCEL},
@@ -261,7 +261,7 @@ bool CheckFreeSpace(PanelSession &session, DeviceLink &link, uint64_t total) {
   if (total <= freeBytes)
     return true;
   int choice =
-      ShowMessageBox(far::FMSG_WARNING, kHelpTopic,
+      ShowMessageBox(farapi::FMSG_WARNING, kHelpTopic,
                      {MSG_WARNING_TITLE, MSG_NOT_ENOUGH_SPACE, MSG_BTN_CONTINUE,
                       MSG_BTN_SWITCH_WHEN_FULL, MSG_CANCEL},
                      3);
@@ -272,7 +272,7 @@ bool CheckFreeSpace(PanelSession &session, DeviceLink &link, uint64_t total) {
 
 } // namespace
 
-int PutFilesImpl(PanelSession *session, far::PluginPanelItem *items, int count,
+int PutFilesImpl(PanelSession *session, farapi::PluginPanelItem *items, int count,
                  int move, int opMode) {
   if (!session)
     return -1;
@@ -288,7 +288,7 @@ int PutFilesImpl(PanelSession *session, far::PluginPanelItem *items, int count,
   const std::string sourceFolder = SourceFolder();
   if (sourceFolder.empty())
     return -1;
-  if (!(opMode & far::OPM_SILENT) && !ConfirmPut(*session, move != 0))
+  if (!(opMode & farapi::OPM_SILENT) && !ConfirmPut(*session, move != 0))
     return -1;
 
   PutTransfer transfer{*session, link, {}, {}};

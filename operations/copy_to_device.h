@@ -6,7 +6,7 @@
 
 namespace davu {
 
-int PutFilesImpl(PanelSession *session, far::PluginPanelItem *items,
+int PutFilesImpl(PanelSession *session, farapi::PluginPanelItem *items,
                  int count, int move, int opMode);
 
 bool IsPlaylistFile(const char *path);

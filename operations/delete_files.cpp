@@ -15,7 +15,7 @@ namespace {
 
 // The player's configuration file lives on the internal memory and is never
 // deleted from there; the name is compared exactly, case included.
-bool IsKeptFile(const far::PluginPanelItem &item, int memory) {
+bool IsKeptFile(const farapi::PluginPanelItem &item, int memory) {
   static const char kConfigName[] = "Config.dat";
   return memory == MEM_INTERNAL &&
          memcmp(item.FindData.cFileName, kConfigName, sizeof kConfigName) == 0;
@@ -23,15 +23,15 @@ bool IsKeptFile(const far::PluginPanelItem &item, int memory) {
 
 } // namespace
 
-int DeleteFilesImpl(PanelSession *session, far::PluginPanelItem *items,
+int DeleteFilesImpl(PanelSession *session, farapi::PluginPanelItem *items,
                     int count, int opMode) {
   if (!session || !Device().CheckReady())
     return -1;
   if (!items || count < 0)
     count = 0;
-  if (!(opMode & far::OPM_SILENT) &&
+  if (!(opMode & farapi::OPM_SILENT) &&
       ShowMessageBox(
-          far::FMSG_WARNING, "Deleting",
+          farapi::FMSG_WARNING, "Deleting",
           {MSG_WARNING_TITLE, MSG_DELETE_FILES, MSG_BTN_DELETE, MSG_CANCEL},
           2) != 0)
     return -1;
@@ -56,11 +56,11 @@ int DeleteFilesImpl(PanelSession *session, far::PluginPanelItem *items,
   session->ItemNumber = 0;
 
   for (int i = 0; i < count; ++i) {
-    const far::PluginPanelItem &item = items[i];
+    const farapi::PluginPanelItem &item = items[i];
     if (!IsKeptFile(item, memory)) {
       ++session->ItemNumber;
-      char name[far::NM + 1] = {};
-      memcpy(name, item.FindData.cFileName, far::NM);
+      char name[farapi::NM + 1] = {};
+      memcpy(name, item.FindData.cFileName, farapi::NM);
       SetProgressItem("Deleting(%i of %i): %.60s", session->ItemNumber,
                       session->ItemCount, name);
       Device().DeleteDeviceFile(memory, item.UserData,

@@ -6,7 +6,7 @@
 
 namespace davu {
 
-int DeleteFilesImpl(PanelSession *session, far::PluginPanelItem *items,
+int DeleteFilesImpl(PanelSession *session, farapi::PluginPanelItem *items,
                     int count, int opMode);
 
 } // namespace davu

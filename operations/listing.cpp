@@ -14,11 +14,11 @@ namespace davu {
 namespace {
 
 void FillItem(const usbctrl::tagFILE_ENTRY &record,
-              far::PluginPanelItem *item) {
+              farapi::PluginPanelItem *item) {
   // Every byte not named below stays zero, so nothing of an earlier record
   // can show through.
   memset(item, 0, sizeof *item);
-  far::FindData &data = item->FindData;
+  farapi::FindData &data = item->FindData;
   data.dwFileAttributes = FILE_ATTRIBUTE_ARCHIVE;
   DosDateTimeToFileTime(record.CreationDate, record.CreationTime,
                         &data.ftCreationTime);
@@ -36,7 +36,7 @@ void FillItem(const usbctrl::tagFILE_ENTRY &record,
 
 } // namespace
 
-int GetFindDataImpl(PanelSession *session, far::PluginPanelItem **items,
+int GetFindDataImpl(PanelSession *session, farapi::PluginPanelItem **items,
                     int *count, int /*opMode*/) {
   if (!session || !items || !count)
     return 1;
@@ -50,7 +50,7 @@ int GetFindDataImpl(PanelSession *session, far::PluginPanelItem **items,
   HANDLE heap = GetProcessHeap();
   usbctrl::tagFILE_ENTRY record;
   memset(&record, 0, sizeof record);
-  far::PluginPanelItem item;
+  farapi::PluginPanelItem item;
   int result = device.FindFirst(session->Memory, &record);
   while (result != usbctrl::kNoMoreFiles) {
     FillItem(record, &item);
@@ -60,7 +60,7 @@ int GetFindDataImpl(PanelSession *session, far::PluginPanelItem **items,
     // Out of memory: what was listed so far stays a valid listing.
     if (!grown)
       break;
-    *items = static_cast<far::PluginPanelItem *>(grown);
+    *items = static_cast<farapi::PluginPanelItem *>(grown);
     memcpy(&(*items)[*count], &item, sizeof item);
     ++*count;
     result = device.FindNext(session->Memory, &record);
@@ -69,7 +69,7 @@ int GetFindDataImpl(PanelSession *session, far::PluginPanelItem **items,
   return 1;
 }
 
-void FreeFindDataImpl(PanelSession * /*session*/, far::PluginPanelItem *items,
+void FreeFindDataImpl(PanelSession * /*session*/, farapi::PluginPanelItem *items,
                       int /*count*/) {
   if (items)
     HeapFree(GetProcessHeap(), 0, items);

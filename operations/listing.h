@@ -6,9 +6,9 @@
 
 namespace davu {
 
-int GetFindDataImpl(PanelSession *session, far::PluginPanelItem **items,
+int GetFindDataImpl(PanelSession *session, farapi::PluginPanelItem **items,
                     int *count, int opMode);
-void FreeFindDataImpl(PanelSession *session, far::PluginPanelItem *items,
+void FreeFindDataImpl(PanelSession *session, farapi::PluginPanelItem *items,
                       int count);
 
 } // namespace davu

@@ -28,10 +28,10 @@ struct PanelSnapshot {
 };
 
 void RefreshPanel(HANDLE panel, bool keepSelection,
-                  far::PanelRedrawInfo *redraw) {
-  HostInfo.Control(panel, far::FCTL_UPDATEPANEL,
+                  farapi::PanelRedrawInfo *redraw) {
+  HostInfo.Control(panel, farapi::FCTL_UPDATEPANEL,
                    keepSelection ? reinterpret_cast<void *>(1) : nullptr);
-  HostInfo.Control(panel, far::FCTL_REDRAWPANEL, redraw);
+  HostInfo.Control(panel, farapi::FCTL_REDRAWPANEL, redraw);
 }
 
 // The start every command shares. False when the command has nothing to
@@ -39,17 +39,17 @@ void RefreshPanel(HANDLE panel, bool keepSelection,
 bool TakeSnapshot(HANDLE panel, PanelSnapshot *snapshot) {
   if (!Device().CheckReady())
     return false;
-  far::PanelInfo info;
+  farapi::PanelInfo info;
   memset(&info, 0, sizeof info);
-  if (!HostInfo.Control(panel, far::FCTL_GETPANELINFO, &info))
+  if (!HostInfo.Control(panel, farapi::FCTL_GETPANELINFO, &info))
     return false;
   if (info.ItemsNumber <= 2 || !info.PanelItems)
     return false;
   if (info.CurrentItem <= 0 || info.CurrentItem >= info.ItemsNumber)
     return false;
-  if (info.SortMode != far::SM_UNSORTED) {
-    int unsorted = far::SM_UNSORTED;
-    HostInfo.Control(panel, far::FCTL_SETSORTMODE, &unsorted);
+  if (info.SortMode != farapi::SM_UNSORTED) {
+    int unsorted = farapi::SM_UNSORTED;
+    HostInfo.Control(panel, farapi::FCTL_SETSORTMODE, &unsorted);
     return false;
   }
   snapshot->CurrentItem = info.CurrentItem;
@@ -57,10 +57,10 @@ bool TakeSnapshot(HANDLE panel, PanelSnapshot *snapshot) {
   snapshot->FileIndex.resize(info.ItemsNumber);
   snapshot->Selected.resize(info.ItemsNumber);
   for (int i = 0; i < info.ItemsNumber; ++i) {
-    const far::PluginPanelItem &item = info.PanelItems[i];
+    const farapi::PluginPanelItem &item = info.PanelItems[i];
     snapshot->FileIndex[i] = item.UserData;
     // The parent entry is never a file to move, whatever its flags say.
-    snapshot->Selected[i] = i > 0 && (item.Flags & far::PPIF_SELECTED) != 0;
+    snapshot->Selected[i] = i > 0 && (item.Flags & farapi::PPIF_SELECTED) != 0;
     if (snapshot->Selected[i])
       snapshot->AnySelected = true;
   }
@@ -207,16 +207,16 @@ void MoveTo(PanelSession *session, HANDLE panel) {
       break;
     }
 
-  far::FarDialogItem items[2];
+  farapi::FarDialogItem items[2];
   memset(items, 0, sizeof items);
-  items[0].Type = far::DI_DOUBLEBOX;
+  items[0].Type = farapi::DI_DOUBLEBOX;
   items[0].X2 = 15;
   items[0].Y2 = 2;
   // Enter in the edit field then ends the dialog with this item's index, 0,
   // which is what confirms the entry.
   items[0].DefaultButton = 1;
   snprintf(items[0].Data, sizeof items[0].Data, "%s", "Move item to");
-  items[1].Type = far::DI_EDIT;
+  items[1].Type = farapi::DI_EDIT;
   items[1].X1 = 1;
   items[1].Y1 = 1;
   items[1].X2 = 14;
@@ -255,19 +255,19 @@ void MoveTo(PanelSession *session, HANDLE panel) {
         ++p;
     }
   }
-  HostInfo.Control(panel, far::FCTL_UPDATEPANEL, nullptr);
+  HostInfo.Control(panel, farapi::FCTL_UPDATEPANEL, nullptr);
   if (snapshot.AnySelected) {
-    HostInfo.Control(panel, far::FCTL_REDRAWPANEL, nullptr);
+    HostInfo.Control(panel, farapi::FCTL_REDRAWPANEL, nullptr);
     return;
   }
   // The cursor goes to the file that followed the moved one; after the last
   // file moved up, nothing follows it and the cursor stays on the last row.
-  far::PanelRedrawInfo redraw;
+  farapi::PanelRedrawInfo redraw;
   redraw.CurrentItem = p < c - 1 ? c + 1 : c;
   if (redraw.CurrentItem > n - 1)
     redraw.CurrentItem = n - 1;
   redraw.TopPanelItem = snapshot.TopPanelItem;
-  HostInfo.Control(panel, far::FCTL_REDRAWPANEL, &redraw);
+  HostInfo.Control(panel, farapi::FCTL_REDRAWPANEL, &redraw);
 }
 
 } // namespace davu

@@ -38,8 +38,8 @@ uint32_t FileIndexOf(const usbctrl::tagFILE_ENTRY &record) {
 }
 
 void UpdateAndRedraw(HANDLE panel) {
-  HostInfo.Control(panel, far::FCTL_UPDATEPANEL, nullptr);
-  HostInfo.Control(panel, far::FCTL_REDRAWPANEL, nullptr);
+  HostInfo.Control(panel, farapi::FCTL_UPDATEPANEL, nullptr);
+  HostInfo.Control(panel, farapi::FCTL_REDRAWPANEL, nullptr);
 }
 
 struct FileCount {
@@ -163,9 +163,9 @@ void CopyAllToOtherPanel(PanelSession *session, HANDLE panel, bool move) {
   if (!device.CheckReady())
     return;
 
-  far::PanelInfo other;
+  farapi::PanelInfo other;
   memset(&other, 0, sizeof other);
-  HostInfo.Control(panel, far::FCTL_GETANOTHERPANELINFO, &other);
+  HostInfo.Control(panel, farapi::FCTL_GETANOTHERPANELINFO, &other);
   std::string destination(other.CurDir,
                           strnlen(other.CurDir, sizeof other.CurDir));
 
@@ -177,7 +177,7 @@ void CopyAllToOtherPanel(PanelSession *session, HANDLE panel, bool move) {
 
   session->Options = 0;
   int answer =
-      move ? ShowMessageBox(far::FMSG_WARNING, "Uploading",
+      move ? ShowMessageBox(farapi::FMSG_WARNING, "Uploading",
                             {MSG_WARNING_TITLE, MSG_MOVE_ALL, MSG_BTN_MOVE,
                              MSG_BTN_MOVE_KEEP, MSG_CANCEL},
                             3)
@@ -254,7 +254,7 @@ void DeleteAllFiles(PanelSession *session, HANDLE panel, bool silent) {
   if (!device.CheckReady())
     return;
   session->Options = 0;
-  if (!silent && ShowMessageBox(far::FMSG_WARNING, "Deleting",
+  if (!silent && ShowMessageBox(farapi::FMSG_WARNING, "Deleting",
                                 {MSG_WARNING_TITLE, MSG_DELETE_ALL,
                                  MSG_BTN_DELETE, MSG_CANCEL},
                                 2) != 0)
@@ -307,7 +307,7 @@ void FormatSelectedMemory(PanelSession *session, HANDLE panel) {
   if (!device.CheckReady())
     return;
   if (ShowMessageBox(
-          far::FMSG_WARNING, "Formating",
+          farapi::FMSG_WARNING, "Formating",
           {MSG_WARNING_TITLE, MSG_FORMAT_MEMORY, MSG_BTN_FORMAT, MSG_CANCEL},
           2) != 0)
     return;

@@ -30,25 +30,25 @@ uintptr_t Own(const char *text) {
 }
 
 const CompactDialogItem kConfigItems[kItemCount] = {
-    {far::DI_DOUBLEBOX, 3, 1, 64, 10, 0, 0, 0, 0, MSG_PLUGIN_NAME},
-    {far::DI_CHECKBOX, 5, 2, 0, 0, 1, 0, 0, 0, MSG_CFG_DISK_MENU},
-    {far::DI_FIXEDIT, 7, 3, 7, 3, 0, 0, far::DIF_MASKEDIT, 0, Own(kEmptyText)},
-    {far::DI_TEXT, 9, 3, 0, 0, 0, 0, 0, 0, MSG_CFG_HOTKEY},
-    {far::DI_TEXT, 8, 4, 0, 0, 0, 0, far::DIF_SEPARATOR | far::DIF_BOXCOLOR, 0,
+    {farapi::DI_DOUBLEBOX, 3, 1, 64, 10, 0, 0, 0, 0, MSG_PLUGIN_NAME},
+    {farapi::DI_CHECKBOX, 5, 2, 0, 0, 1, 0, 0, 0, MSG_CFG_DISK_MENU},
+    {farapi::DI_FIXEDIT, 7, 3, 7, 3, 0, 0, farapi::DIF_MASKEDIT, 0, Own(kEmptyText)},
+    {farapi::DI_TEXT, 9, 3, 0, 0, 0, 0, 0, 0, MSG_CFG_HOTKEY},
+    {farapi::DI_TEXT, 8, 4, 0, 0, 0, 0, farapi::DIF_SEPARATOR | farapi::DIF_BOXCOLOR, 0,
      Own(kEmptyText)},
-    {far::DI_TEXT, 5, 5, 0, 0, 0, 0, 0, 0, MSG_CFG_EXTENSIONS},
-    {far::DI_TEXT, 7, 6, 0, 0, 0, 0, 0, 0, MSG_CFG_CURDIR_EXT},
-    {far::DI_EDIT, 32, 6, 62, 10, 0, 0, 0, 0, Own(kEmptyText)},
-    {far::DI_TEXT, 7, 7, 0, 0, 0, 0, 0, 0, MSG_CFG_SUBDIR_EXT},
-    {far::DI_EDIT, 32, 7, 62, 10, 0, 0, 0, 0, Own(kEmptyText)},
-    {far::DI_TEXT, 5, 8, 0, 0, 0, 0, far::DIF_SEPARATOR | far::DIF_BOXCOLOR, 0,
+    {farapi::DI_TEXT, 5, 5, 0, 0, 0, 0, 0, 0, MSG_CFG_EXTENSIONS},
+    {farapi::DI_TEXT, 7, 6, 0, 0, 0, 0, 0, 0, MSG_CFG_CURDIR_EXT},
+    {farapi::DI_EDIT, 32, 6, 62, 10, 0, 0, 0, 0, Own(kEmptyText)},
+    {farapi::DI_TEXT, 7, 7, 0, 0, 0, 0, 0, 0, MSG_CFG_SUBDIR_EXT},
+    {farapi::DI_EDIT, 32, 7, 62, 10, 0, 0, 0, 0, Own(kEmptyText)},
+    {farapi::DI_TEXT, 5, 8, 0, 0, 0, 0, farapi::DIF_SEPARATOR | farapi::DIF_BOXCOLOR, 0,
      Own(kEmptyText)},
-    {far::DI_BUTTON, 0, 9, 0, 0, 0, 0, far::DIF_CENTERGROUP, 1, MSG_OK},
-    {far::DI_BUTTON, 0, 9, 0, 0, 0, 0, far::DIF_CENTERGROUP, 0, MSG_CANCEL},
+    {farapi::DI_BUTTON, 0, 9, 0, 0, 0, 0, farapi::DIF_CENTERGROUP, 1, MSG_OK},
+    {farapi::DI_BUTTON, 0, 9, 0, 0, 0, 0, farapi::DIF_CENTERGROUP, 0, MSG_CANCEL},
 };
 
 // The field's text as a string that ends inside the field.
-std::string FieldText(const far::FarDialogItem &item) {
+std::string FieldText(const farapi::FarDialogItem &item) {
   return std::string(item.Data, strnlen(item.Data, sizeof item.Data));
 }
 
@@ -59,17 +59,17 @@ std::string LowerAscii(std::string text) {
   return text;
 }
 
-void SetField(far::FarDialogItem &item, const std::string &text, int limit) {
+void SetField(farapi::FarDialogItem &item, const std::string &text, int limit) {
   snprintf(item.Data, sizeof item.Data, "%.*s", limit, text.c_str());
 }
 
 } // namespace
 
 void WidenDialogItems(const CompactDialogItem *compact, int count,
-                      far::FarDialogItem *items) {
+                      farapi::FarDialogItem *items) {
   for (int i = 0; i < count; ++i) {
     const CompactDialogItem &row = compact[i];
-    far::FarDialogItem &item = items[i];
+    farapi::FarDialogItem &item = items[i];
     memset(&item, 0, sizeof item);
     item.Type = row.Type;
     item.X1 = row.X1;
@@ -90,7 +90,7 @@ void WidenDialogItems(const CompactDialogItem *compact, int count,
 int ConfigureImpl(int /*itemNumber*/) {
   if (!HostInfo.Dialog)
     return 0;
-  far::FarDialogItem items[kItemCount];
+  farapi::FarDialogItem items[kItemCount];
   WidenDialogItems(kConfigItems, kItemCount, items);
 
   if (!ReadSetting("DiskMenu", "1").empty()) {

@@ -30,6 +30,6 @@ constexpr uintptr_t kOwnTextBase = 2000;
 // sign, Selected and Flags as they are, the text copied into Data (bounded
 // by its 512 bytes).
 void WidenDialogItems(const CompactDialogItem *compact, int count,
-                      far::FarDialogItem *items);
+                      farapi::FarDialogItem *items);
 
 } // namespace davu

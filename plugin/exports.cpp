@@ -21,14 +21,14 @@ PanelSession *Session(HANDLE panel) { return static_cast<PanelSession *>(panel);
 
 extern "C" {
 
-void WINAPI SetStartupInfo(const far::PluginStartupInfo *info) {
+void WINAPI SetStartupInfo(const farapi::PluginStartupInfo *info) {
   try {
     davu::SetStartupInfoImpl(info);
   } catch (...) {
   }
 }
 
-void WINAPI GetPluginInfo(far::PluginInfo *info) {
+void WINAPI GetPluginInfo(farapi::PluginInfo *info) {
   try {
     davu::GetPluginInfoImpl(info);
   } catch (...) {
@@ -43,14 +43,14 @@ HANDLE WINAPI OpenPlugin(int openFrom, int item) {
   }
 }
 
-void WINAPI GetOpenPluginInfo(HANDLE panel, far::OpenPluginInfo *info) {
+void WINAPI GetOpenPluginInfo(HANDLE panel, farapi::OpenPluginInfo *info) {
   try {
     davu::GetOpenPluginInfoImpl(Session(panel), info);
   } catch (...) {
   }
 }
 
-int WINAPI GetFindData(HANDLE panel, far::PluginPanelItem **items, int *count,
+int WINAPI GetFindData(HANDLE panel, farapi::PluginPanelItem **items, int *count,
                        int opMode) {
   try {
     return davu::GetFindDataImpl(Session(panel), items, count, opMode);
@@ -59,7 +59,7 @@ int WINAPI GetFindData(HANDLE panel, far::PluginPanelItem **items, int *count,
   }
 }
 
-void WINAPI FreeFindData(HANDLE panel, far::PluginPanelItem *items,
+void WINAPI FreeFindData(HANDLE panel, farapi::PluginPanelItem *items,
                          int count) {
   try {
     davu::FreeFindDataImpl(Session(panel), items, count);
@@ -83,7 +83,7 @@ int WINAPI Configure(int itemNumber) {
   }
 }
 
-int WINAPI GetFiles(HANDLE panel, far::PluginPanelItem *items, int count,
+int WINAPI GetFiles(HANDLE panel, farapi::PluginPanelItem *items, int count,
                     int move, char *destPath, int opMode) {
   try {
     return davu::GetFilesImpl(Session(panel), items, count, move, destPath,
@@ -93,7 +93,7 @@ int WINAPI GetFiles(HANDLE panel, far::PluginPanelItem *items, int count,
   }
 }
 
-int WINAPI DeleteFiles(HANDLE panel, far::PluginPanelItem *items, int count,
+int WINAPI DeleteFiles(HANDLE panel, farapi::PluginPanelItem *items, int count,
                        int opMode) {
   try {
     return davu::DeleteFilesImpl(Session(panel), items, count, opMode);
@@ -102,7 +102,7 @@ int WINAPI DeleteFiles(HANDLE panel, far::PluginPanelItem *items, int count,
   }
 }
 
-int WINAPI PutFiles(HANDLE panel, far::PluginPanelItem *items, int count,
+int WINAPI PutFiles(HANDLE panel, farapi::PluginPanelItem *items, int count,
                     int move, int opMode) {
   try {
     return davu::PutFilesImpl(Session(panel), items, count, move, opMode);

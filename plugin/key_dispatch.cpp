@@ -29,15 +29,15 @@ struct KeyCommand {
 };
 
 const KeyCommand kKeyCommands[] = {
-    {VK_F1, far::PKF_SHIFT, MoveUp},
-    {VK_F2, far::PKF_SHIFT, MoveDown},
-    {VK_F3, far::PKF_SHIFT, MoveTo},
-    {VK_F5, far::PKF_SHIFT, CopyAll},
-    {VK_F6, far::PKF_SHIFT, MoveAll},
+    {VK_F1, farapi::PKF_SHIFT, MoveUp},
+    {VK_F2, farapi::PKF_SHIFT, MoveDown},
+    {VK_F3, farapi::PKF_SHIFT, MoveTo},
+    {VK_F5, farapi::PKF_SHIFT, CopyAll},
+    {VK_F6, farapi::PKF_SHIFT, MoveAll},
     {VK_F7, 0, SwitchMemory},
-    {VK_F7, far::PKF_SHIFT, FormatSelectedMemory},
-    {VK_F8, far::PKF_SHIFT, DeleteAll},
-    {VK_F9, far::PKF_SHIFT, ReconnectDevice},
+    {VK_F7, farapi::PKF_SHIFT, FormatSelectedMemory},
+    {VK_F8, farapi::PKF_SHIFT, DeleteAll},
+    {VK_F9, farapi::PKF_SHIFT, ReconnectDevice},
 };
 
 } // namespace

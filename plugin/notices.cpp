@@ -22,22 +22,22 @@ int ShowMessageBox(DWORD flags, const char *helpTopic,
 }
 
 void ShowDeviceNotReady() {
-  ShowMessageBox(far::FMSG_WARNING, "Messages",
+  ShowMessageBox(farapi::FMSG_WARNING, "Messages",
                  {MSG_ERROR_TITLE, MSG_NOT_READY, MSG_OK}, 1);
 }
 
 void ShowLoadFailure(int loadStage) {
-  ShowMessageBox(far::FMSG_WARNING, "Messages",
+  ShowMessageBox(farapi::FMSG_WARNING, "Messages",
                  {MSG_ERROR_TITLE, MSG_ERROR_TITLE + loadStage, MSG_OK}, 1);
 }
 
 void ShowHostTooOld() {
-  ShowMessageBox(far::FMSG_WARNING, "Messages",
+  ShowMessageBox(farapi::FMSG_WARNING, "Messages",
                  {MSG_WARNING_TITLE, MSG_HOST_TOO_OLD, MSG_OK}, 1);
 }
 
 void ShowConnectWarning() {
-  ShowMessageBox(far::FMSG_WARNING, "Messages",
+  ShowMessageBox(farapi::FMSG_WARNING, "Messages",
                  {MSG_WARNING_TITLE, MSG_CONNECT_WARNING, MSG_OK}, 1);
 }
 

@@ -14,8 +14,8 @@ namespace {
 constexpr int kInfoLineCount = 10;
 
 // The host reads both after the call returns; rebuilt on every call.
-far::InfoPanelLine info_lines[kInfoLineCount];
-far::KeyBarTitles key_bar;
+farapi::InfoPanelLine info_lines[kInfoLineCount];
+farapi::KeyBarTitles key_bar;
 
 void SetText(char (&field)[80], const char *text) {
   snprintf(field, sizeof field, "%s", text);
@@ -37,13 +37,13 @@ char *Label(int id) {
 
 } // namespace
 
-void GetOpenPluginInfoImpl(PanelSession *session, far::OpenPluginInfo *info) {
+void GetOpenPluginInfoImpl(PanelSession *session, farapi::OpenPluginInfo *info) {
   if (!info)
     return;
   bool external = session && session->Memory == MEM_EXTERNAL;
-  info->StructSize = sizeof(far::OpenPluginInfo);
-  info->Flags = far::OPIF_USEHIGHLIGHTING | far::OPIF_ADDDOTS |
-                far::OPIF_RAWSELECTION | far::OPIF_SHOWPRESERVECASE;
+  info->StructSize = sizeof(farapi::OpenPluginInfo);
+  info->Flags = farapi::OPIF_USEHIGHLIGHTING | farapi::OPIF_ADDDOTS |
+                farapi::OPIF_RAWSELECTION | farapi::OPIF_SHOWPRESERVECASE;
   info->HostFile = nullptr;
   info->CurDir = "";
   info->Format = MsgText(MSG_DISK_MENU);
@@ -86,7 +86,7 @@ void GetOpenPluginInfoImpl(PanelSession *session, far::OpenPluginInfo *info) {
   info->PanelModesArray = nullptr;
   info->PanelModesNumber = 0;
   info->StartPanelMode = 0;
-  info->StartSortMode = far::SM_UNSORTED;
+  info->StartSortMode = farapi::SM_UNSORTED;
   info->StartSortOrder = 0;
 
   memset(&key_bar, 0, sizeof key_bar);

@@ -6,6 +6,6 @@
 
 namespace davu {
 
-void GetOpenPluginInfoImpl(PanelSession *session, far::OpenPluginInfo *info);
+void GetOpenPluginInfoImpl(PanelSession *session, farapi::OpenPluginInfo *info);
 
 } // namespace davu

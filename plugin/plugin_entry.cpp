@@ -16,12 +16,12 @@ namespace davu {
 
 namespace {
 
-constexpr int kCurrentStartupInfoSize = sizeof(far::PluginStartupInfo);
+constexpr int kCurrentStartupInfoSize = sizeof(farapi::PluginStartupInfo);
 
 // The host's table and its standard functions live on the host's stack for
 // the length of SetStartupInfo only; these copies outlive it. The root key
 // is copied too, as the settings need it at any later time.
-far::FarStandardFunctions host_functions = {};
+farapi::FarStandardFunctions host_functions = {};
 char host_root_key[1024] = {};
 bool device_bound = false;
 
@@ -33,7 +33,7 @@ const char *plugin_config_strings[1];
 
 } // namespace
 
-void SetStartupInfoImpl(const far::PluginStartupInfo *info) {
+void SetStartupInfoImpl(const farapi::PluginStartupInfo *info) {
   if (!info)
     return;
   memcpy(&HostInfo, info, sizeof HostInfo);
@@ -57,10 +57,10 @@ void SetStartupInfoImpl(const far::PluginStartupInfo *info) {
                static_cast<unsigned>(kCurrentStartupInfoSize);
 }
 
-void GetPluginInfoImpl(far::PluginInfo *info) {
+void GetPluginInfoImpl(farapi::PluginInfo *info) {
   if (!info)
     return;
-  info->StructSize = sizeof(far::PluginInfo);
+  info->StructSize = sizeof(farapi::PluginInfo);
   info->Flags = 0;
   if (PluginSettings.DiskMenu) {
     disk_menu_strings[0] = MsgText(MSG_DISK_MENU);
@@ -87,8 +87,8 @@ void GetPluginInfoImpl(far::PluginInfo *info) {
 }
 
 HANDLE OpenPluginImpl(int openFrom, int /*item*/) {
-  if (openFrom != far::OPEN_DISKMENU && openFrom != far::OPEN_PLUGINSMENU &&
-      openFrom != far::OPEN_SHORTCUT && openFrom != far::OPEN_COMMANDLINE)
+  if (openFrom != farapi::OPEN_DISKMENU && openFrom != farapi::OPEN_PLUGINSMENU &&
+      openFrom != farapi::OPEN_SHORTCUT && openFrom != farapi::OPEN_COMMANDLINE)
     return INVALID_HANDLE_VALUE;
   if (HostTooOld)
     ShowHostTooOld();

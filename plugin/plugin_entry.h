@@ -7,8 +7,8 @@
 
 namespace davu {
 
-void SetStartupInfoImpl(const far::PluginStartupInfo *info);
-void GetPluginInfoImpl(far::PluginInfo *info);
+void SetStartupInfoImpl(const farapi::PluginStartupInfo *info);
+void GetPluginInfoImpl(farapi::PluginInfo *info);
 HANDLE OpenPluginImpl(int openFrom, int item);
 
 } // namespace davu

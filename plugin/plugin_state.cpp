@@ -5,7 +5,7 @@
 
 namespace davu {
 
-far::PluginStartupInfo HostInfo = {};
+farapi::PluginStartupInfo HostInfo = {};
 bool HostTooOld = false;
 
 const char *MsgText(int id) {

@@ -32,7 +32,7 @@ struct PanelSession {
 
 // The host's table as given to SetStartupInfo, with FSF pointing at our own
 // copy of the standard functions.
-extern far::PluginStartupInfo HostInfo;
+extern farapi::PluginStartupInfo HostInfo;
 extern bool HostTooOld;
 
 // Text of a catalogue message; never null.

@@ -97,11 +97,11 @@ bool ParseKey(const std::string &text, int *key, unsigned *controlState) {
       break;
     std::string mod = rest.substr(0, plus);
     if (_stricmp(mod.c_str(), "ctrl") == 0)
-      state |= far::PKF_CONTROL;
+      state |= farapi::PKF_CONTROL;
     else if (_stricmp(mod.c_str(), "alt") == 0)
-      state |= far::PKF_ALT;
+      state |= farapi::PKF_ALT;
     else if (_stricmp(mod.c_str(), "shift") == 0)
-      state |= far::PKF_SHIFT;
+      state |= farapi::PKF_SHIFT;
     else
       return false;
     rest = rest.substr(plus + 1);
@@ -134,11 +134,11 @@ bool ParseKey(const std::string &text, int *key, unsigned *controlState) {
 
 std::string KeyName(int key, unsigned controlState) {
   std::string name;
-  if (controlState & far::PKF_CONTROL)
+  if (controlState & farapi::PKF_CONTROL)
     name += "Ctrl+";
-  if (controlState & far::PKF_ALT)
+  if (controlState & farapi::PKF_ALT)
     name += "Alt+";
-  if (controlState & far::PKF_SHIFT)
+  if (controlState & farapi::PKF_SHIFT)
     name += "Shift+";
   char buffer[16];
   if (key >= VK_F1 && key <= VK_F24)

@@ -164,9 +164,9 @@ int Runner::OpModes(const std::vector<std::string> &w, size_t from) {
   int mode = 0;
   for (size_t i = from; i < w.size(); ++i) {
     if (w[i] == "silent")
-      mode |= far::OPM_SILENT;
+      mode |= farapi::OPM_SILENT;
     else if (w[i] == "find")
-      mode |= far::OPM_FIND;
+      mode |= farapi::OPM_FIND;
     else
       throw ScriptError{"unknown operation mode \"" + w[i] + "\""};
   }
@@ -257,13 +257,13 @@ struct OpenSource {
   const char *name;
   int value;
 };
-const OpenSource kOpenSources[] = {{"diskmenu", far::OPEN_DISKMENU},
-                                   {"pluginsmenu", far::OPEN_PLUGINSMENU},
-                                   {"findlist", far::OPEN_FINDLIST},
-                                   {"shortcut", far::OPEN_SHORTCUT},
-                                   {"commandline", far::OPEN_COMMANDLINE},
-                                   {"editor", far::OPEN_EDITOR},
-                                   {"viewer", far::OPEN_VIEWER}};
+const OpenSource kOpenSources[] = {{"diskmenu", farapi::OPEN_DISKMENU},
+                                   {"pluginsmenu", farapi::OPEN_PLUGINSMENU},
+                                   {"findlist", farapi::OPEN_FINDLIST},
+                                   {"shortcut", farapi::OPEN_SHORTCUT},
+                                   {"commandline", farapi::OPEN_COMMANDLINE},
+                                   {"editor", farapi::OPEN_EDITOR},
+                                   {"viewer", farapi::OPEN_VIEWER}};
 
 void Runner::Run(const std::vector<std::string> &w) {
   const std::string &c = w[0];

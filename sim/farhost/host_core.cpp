@@ -13,23 +13,23 @@ namespace {
 
 const char *CommandName(int command) {
   switch (command) {
-  case far::FCTL_CLOSEPLUGIN:
+  case farapi::FCTL_CLOSEPLUGIN:
     return "CLOSEPLUGIN";
-  case far::FCTL_GETPANELINFO:
+  case farapi::FCTL_GETPANELINFO:
     return "GETPANELINFO";
-  case far::FCTL_GETANOTHERPANELINFO:
+  case farapi::FCTL_GETANOTHERPANELINFO:
     return "GETANOTHERPANELINFO";
-  case far::FCTL_UPDATEPANEL:
+  case farapi::FCTL_UPDATEPANEL:
     return "UPDATEPANEL";
-  case far::FCTL_UPDATEANOTHERPANEL:
+  case farapi::FCTL_UPDATEANOTHERPANEL:
     return "UPDATEANOTHERPANEL";
-  case far::FCTL_REDRAWPANEL:
+  case farapi::FCTL_REDRAWPANEL:
     return "REDRAWPANEL";
-  case far::FCTL_REDRAWANOTHERPANEL:
+  case farapi::FCTL_REDRAWANOTHERPANEL:
     return "REDRAWANOTHERPANEL";
-  case far::FCTL_SETANOTHERPANELDIR:
+  case farapi::FCTL_SETANOTHERPANELDIR:
     return "SETANOTHERPANELDIR";
-  case far::FCTL_SETSORTMODE:
+  case farapi::FCTL_SETSORTMODE:
     return "SETSORTMODE";
   default:
     return nullptr;
@@ -48,13 +48,13 @@ std::string PanelFlagNames(DWORD flags) {
   static const struct {
     DWORD bit;
     const char *name;
-  } names[] = {{far::OPIF_USEFILTER, "USEFILTER"},
-               {far::OPIF_USESORTGROUPS, "USESORTGROUPS"},
-               {far::OPIF_USEHIGHLIGHTING, "USEHIGHLIGHTING"},
-               {far::OPIF_ADDDOTS, "ADDDOTS"},
-               {far::OPIF_RAWSELECTION, "RAWSELECTION"},
-               {far::OPIF_REALNAMES, "REALNAMES"},
-               {far::OPIF_SHOWPRESERVECASE, "SHOWPRESERVECASE"}};
+  } names[] = {{farapi::OPIF_USEFILTER, "USEFILTER"},
+               {farapi::OPIF_USESORTGROUPS, "USESORTGROUPS"},
+               {farapi::OPIF_USEHIGHLIGHTING, "USEHIGHLIGHTING"},
+               {farapi::OPIF_ADDDOTS, "ADDDOTS"},
+               {farapi::OPIF_RAWSELECTION, "RAWSELECTION"},
+               {farapi::OPIF_REALNAMES, "REALNAMES"},
+               {farapi::OPIF_SHOWPRESERVECASE, "SHOWPRESERVECASE"}};
   std::string out;
   DWORD rest = flags;
   for (const auto &n : names)
@@ -84,9 +84,9 @@ std::string CurrentFolder() {
   return n > 0 && n < sizeof buffer ? std::string(buffer) : std::string();
 }
 
-far::PluginPanelItem FromFindData(const WIN32_FIND_DATAA &data) {
-  far::PluginPanelItem item{};
-  far::FindData &f = item.FindData;
+farapi::PluginPanelItem FromFindData(const WIN32_FIND_DATAA &data) {
+  farapi::PluginPanelItem item{};
+  farapi::FindData &f = item.FindData;
   f.dwFileAttributes = data.dwFileAttributes;
   f.ftCreationTime = data.ftCreationTime;
   f.ftLastAccessTime = data.ftLastAccessTime;
@@ -102,7 +102,7 @@ far::PluginPanelItem FromFindData(const WIN32_FIND_DATAA &data) {
   return item;
 }
 
-std::string ItemName(const far::PluginPanelItem &item) {
+std::string ItemName(const farapi::PluginPanelItem &item) {
   return std::string(
       item.FindData.cFileName,
       strnlen(item.FindData.cFileName, sizeof item.FindData.cFileName));
@@ -225,7 +225,7 @@ bool Host::Load(const std::string &pluginFolder, std::string *error,
   else
     helpTopics_ = HelpTopics(helpFile_);
 
-  startup_ = far::PluginStartupInfo{};
+  startup_ = farapi::PluginStartupInfo{};
   startup_.StructSize = options_.structSize;
   snprintf(startup_.ModuleName, sizeof startup_.ModuleName, "%s",
            modulePath_.c_str());
@@ -243,8 +243,8 @@ bool Host::CallSetStartupInfo() {
     return false;
   // FAR hands over stack copies valid only during the call; the copies are
   // wiped afterwards so that a plug-in keeping the pointers fails visibly.
-  far::PluginStartupInfo info = startup_;
-  far::FarStandardFunctions fsf = fsf_;
+  farapi::PluginStartupInfo info = startup_;
+  farapi::FarStandardFunctions fsf = fsf_;
   info.FSF = &fsf;
   api_.SetStartupInfo(&info);
   memset(&info, 0xCC, sizeof info);
@@ -419,7 +419,7 @@ void Host::AfterOperation(const char *what) {
 bool Host::GetPluginInfo(PluginMenus *menus) {
   if (!api_.GetPluginInfo)
     return false;
-  far::PluginInfo info{};
+  farapi::PluginInfo info{};
   api_.GetPluginInfo(&info);
   PluginMenus m;
   m.structSize = info.StructSize;
@@ -471,7 +471,7 @@ HANDLE Host::OpenPlugin(int openFrom, int item) {
   CallGetOpenPluginInfo();
   // StartSortMode applies when the panel opens; 0 keeps the host's default.
   model_.sortMode =
-      model_.startSortMode > 0 ? model_.startSortMode : far::SM_NAME;
+      model_.startSortMode > 0 ? model_.startSortMode : farapi::SM_NAME;
   ReadListing(false);
   CallGetOpenPluginInfo();
   AfterOperation("the first listing");
@@ -481,7 +481,7 @@ HANDLE Host::OpenPlugin(int openFrom, int item) {
 void Host::CallGetOpenPluginInfo() {
   if (!panel_ || !api_.GetOpenPluginInfo)
     return;
-  far::OpenPluginInfo info{};
+  farapi::OpenPluginInfo info{};
   api_.GetOpenPluginInfo(panel_, &info);
   model_.flags = info.Flags;
   model_.title = info.PanelTitle ? info.PanelTitle : "";
@@ -490,7 +490,7 @@ void Host::CallGetOpenPluginInfo() {
   model_.startSortMode = info.StartSortMode;
   model_.infoLines.clear();
   for (int i = 0; info.InfoLines && i < info.InfoLinesNumber && i < 100; ++i) {
-    const far::InfoPanelLine &l = info.InfoLines[i];
+    const farapi::InfoPanelLine &l = info.InfoLines[i];
     PanelModel::InfoLine line;
     line.text.assign(l.Text, strnlen(l.Text, sizeof l.Text));
     line.data.assign(l.Data, strnlen(l.Data, sizeof l.Data));
@@ -524,7 +524,7 @@ void Host::Redraw() {
 void Host::FreeListing() {
   if (!listingHeld_)
     return;
-  far::PluginPanelItem *items = listing_;
+  farapi::PluginPanelItem *items = listing_;
   int count = listingCount_;
   listingHeld_ = false;
   listing_ = nullptr;
@@ -556,7 +556,7 @@ void Host::ReadListing(bool keepSelection) {
   if (cursorIndex >= 0 && cursorIndex < static_cast<int>(model_.entries.size()))
     cursorName = model_.entries[cursorIndex].Name();
   FreeListing();
-  far::PluginPanelItem *items = nullptr;
+  farapi::PluginPanelItem *items = nullptr;
   int count = 0;
   int result = 0;
   if (api_.GetFindData)
@@ -583,7 +583,7 @@ void Host::ReadListing(bool keepSelection) {
     AddLine(line);
   }
   model_.entries.clear();
-  if (model_.flags & far::OPIF_ADDDOTS) {
+  if (model_.flags & farapi::OPIF_ADDDOTS) {
     PanelEntry dots;
     dots.dots = true;
     dots.order = -1;
@@ -597,9 +597,9 @@ void Host::ReadListing(bool keepSelection) {
     e.item = items[i];
     e.order = i;
     if (keepSelection && selected.count(e.Name()))
-      e.item.Flags |= far::PPIF_SELECTED;
+      e.item.Flags |= farapi::PPIF_SELECTED;
     else if (keepSelection)
-      e.item.Flags &= ~far::PPIF_SELECTED;
+      e.item.Flags &= ~farapi::PPIF_SELECTED;
     model_.entries.push_back(e);
   }
   SortEntries();
@@ -624,15 +624,15 @@ void Host::SortEntries() {
     ++begin;
   int mode = model_.sortMode;
   auto key = [mode](const PanelEntry &a, const PanelEntry &b) {
-    const far::FindData &x = a.item.FindData, &y = b.item.FindData;
+    const farapi::FindData &x = a.item.FindData, &y = b.item.FindData;
     switch (mode) {
-    case far::SM_NAME: {
+    case farapi::SM_NAME: {
       int c = _stricmp(x.cFileName, y.cFileName);
       if (c)
         return c < 0;
       break;
     }
-    case far::SM_EXT: {
+    case farapi::SM_EXT: {
       const char *ex = strrchr(x.cFileName, '.'),
                  *ey = strrchr(y.cFileName, '.');
       int c = _stricmp(ex ? ex : "", ey ? ey : "");
@@ -642,13 +642,13 @@ void Host::SortEntries() {
         return c < 0;
       break;
     }
-    case far::SM_MTIME: {
+    case farapi::SM_MTIME: {
       int c = CompareFileTime(&x.ftLastWriteTime, &y.ftLastWriteTime);
       if (c)
         return c < 0;
       break;
     }
-    case far::SM_SIZE:
+    case farapi::SM_SIZE:
       if (x.nFileSizeLow != y.nFileSizeLow)
         return x.nFileSizeLow < y.nFileSizeLow;
       break;
@@ -667,7 +667,7 @@ void Host::Refresh(bool keepSelection) {
 }
 
 bool Host::SetSortMode(int mode) {
-  if (mode < far::SM_UNSORTED || mode > 11)
+  if (mode < farapi::SM_UNSORTED || mode > 11)
     return false;
   std::string cursorName;
   if (model_.cursor < static_cast<int>(model_.entries.size()))
@@ -705,9 +705,9 @@ bool Host::SelectIndex(int index, bool on) {
   if (e.dots)
     return false; // FAR never selects the parent entry
   if (on)
-    e.item.Flags |= far::PPIF_SELECTED;
+    e.item.Flags |= farapi::PPIF_SELECTED;
   else
-    e.item.Flags &= ~far::PPIF_SELECTED;
+    e.item.Flags &= ~farapi::PPIF_SELECTED;
   return true;
 }
 
@@ -723,15 +723,15 @@ void Host::SelectAll(bool on) {
     SelectIndex(static_cast<int>(i), on);
 }
 
-std::vector<far::PluginPanelItem> Host::SelectedItems() const {
-  std::vector<far::PluginPanelItem> items;
+std::vector<farapi::PluginPanelItem> Host::SelectedItems() const {
+  std::vector<farapi::PluginPanelItem> items;
   CurrentOrSelected(&items);
   return items;
 }
 
 // FAR's rule: the selected items, or the item under the cursor when nothing
 // is selected (never the parent entry).
-int Host::CurrentOrSelected(std::vector<far::PluginPanelItem> *items) const {
+int Host::CurrentOrSelected(std::vector<farapi::PluginPanelItem> *items) const {
   items->clear();
   for (const PanelEntry &e : model_.entries)
     if (e.Selected() && !e.dots)
@@ -744,7 +744,7 @@ int Host::CurrentOrSelected(std::vector<far::PluginPanelItem> *items) const {
 }
 
 std::string
-Host::ItemsSummary(const std::vector<far::PluginPanelItem> &items) const {
+Host::ItemsSummary(const std::vector<farapi::PluginPanelItem> &items) const {
   std::string out;
   char head[32];
   snprintf(head, sizeof head, "%u item%s", static_cast<unsigned>(items.size()),
@@ -788,7 +788,7 @@ void Host::RereadPc() {
   HANDLE search = FindFirstFileA((WithSlash(pc_.folder) + "*").c_str(), &data);
   if (search == INVALID_HANDLE_VALUE)
     return;
-  std::vector<far::PluginPanelItem> found;
+  std::vector<farapi::PluginPanelItem> found;
   do {
     if (strcmp(data.cFileName, ".") == 0 || strcmp(data.cFileName, "..") == 0)
       continue;
@@ -797,14 +797,14 @@ void Host::RereadPc() {
   FindClose(search);
   // Folders first, then by name: a stable order for the transcript.
   std::sort(found.begin(), found.end(),
-            [](const far::PluginPanelItem &a, const far::PluginPanelItem &b) {
+            [](const farapi::PluginPanelItem &a, const farapi::PluginPanelItem &b) {
               bool da = a.FindData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
               bool db = b.FindData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
               if (da != db)
                 return da;
               return strcmp(a.FindData.cFileName, b.FindData.cFileName) < 0;
             });
-  for (const far::PluginPanelItem &item : found) {
+  for (const farapi::PluginPanelItem &item : found) {
     pc_.items.push_back(item);
     pc_.selected.push_back(selected.count(ItemName(item)) > 0);
   }
@@ -826,7 +826,7 @@ void Host::SelectAllPc(bool on) {
 
 // --- operations -------------------------------------------------------------
 
-int Host::CallGetFiles(std::vector<far::PluginPanelItem> items, bool move,
+int Host::CallGetFiles(std::vector<farapi::PluginPanelItem> items, bool move,
                        const std::string &dest, int opMode) {
   if (!api_.GetFiles)
     return -2;
@@ -853,7 +853,7 @@ int Host::CallGetFiles(std::vector<far::PluginPanelItem> items, bool move,
   return result;
 }
 
-int Host::CallPutFiles(std::vector<far::PluginPanelItem> items, bool move,
+int Host::CallPutFiles(std::vector<farapi::PluginPanelItem> items, bool move,
                        int opMode) {
   if (!api_.PutFiles)
     return -2;
@@ -878,7 +878,7 @@ int Host::CallPutFiles(std::vector<far::PluginPanelItem> items, bool move,
   return result;
 }
 
-int Host::CallDeleteFiles(std::vector<far::PluginPanelItem> items, int opMode) {
+int Host::CallDeleteFiles(std::vector<farapi::PluginPanelItem> items, int opMode) {
   if (!api_.DeleteFiles)
     return -2;
   if (options_.echoCalls) {
@@ -926,7 +926,7 @@ int Host::Configure(int itemNumber) {
 int Host::CopyToPc(bool move, int opMode) {
   if (!api_.GetFiles)
     return -2;
-  std::vector<far::PluginPanelItem> items;
+  std::vector<farapi::PluginPanelItem> items;
   CurrentOrSelected(&items);
   int result = CallGetFiles(items, move, pc_.folder, opMode);
   Refresh(result != 1);
@@ -937,7 +937,7 @@ int Host::CopyToPc(bool move, int opMode) {
 int Host::CopyFromPc(bool move, int opMode) {
   if (!api_.PutFiles)
     return -2;
-  std::vector<far::PluginPanelItem> items;
+  std::vector<farapi::PluginPanelItem> items;
   for (size_t i = 0; i < pc_.items.size(); ++i)
     if (pc_.selected[i])
       items.push_back(pc_.items[i]);
@@ -957,7 +957,7 @@ int Host::CopyFromPc(bool move, int opMode) {
 int Host::DeleteSelected(int opMode) {
   if (!api_.DeleteFiles)
     return -2;
-  std::vector<far::PluginPanelItem> items;
+  std::vector<farapi::PluginPanelItem> items;
   CurrentOrSelected(&items);
   int result = CallDeleteFiles(items, opMode);
   Refresh(result != 1);
@@ -974,7 +974,7 @@ int Host::PressKey(int key, unsigned controlState) {
     CopyToPc(true);
   else if (controlState == 0 && key == VK_F8)
     DeleteSelected();
-  else if (controlState == far::PKF_CONTROL && key == 'R')
+  else if (controlState == farapi::PKF_CONTROL && key == 'R')
     Refresh(true);
   else
     AddLine("(the host does nothing with " + KeyName(key, controlState) + ")");
@@ -1004,9 +1004,9 @@ int ControlService(HANDLE panel, int command, void *param) {
   }
   int result = 1;
   switch (command) {
-  case far::FCTL_GETPANELINFO:
-  case far::FCTL_GETANOTHERPANELINFO: {
-    far::PanelInfo *info = static_cast<far::PanelInfo *>(param);
+  case farapi::FCTL_GETPANELINFO:
+  case farapi::FCTL_GETANOTHERPANELINFO: {
+    farapi::PanelInfo *info = static_cast<farapi::PanelInfo *>(param);
     if (!info) {
       result = 0;
       snprintf(summary, sizeof summary, "null");
@@ -1015,13 +1015,13 @@ int ControlService(HANDLE panel, int command, void *param) {
     memset(info, 0, sizeof *info);
     info->Visible = 1;
     info->ViewMode = 2;
-    if (command == far::FCTL_GETPANELINFO) {
+    if (command == farapi::FCTL_GETPANELINFO) {
       const PanelModel &m = host->model_;
       impl->infoItems.clear();
       for (const PanelEntry &e : m.entries)
         impl->infoItems.push_back(e.item);
       host->CurrentOrSelected(&impl->infoSelected);
-      info->PanelType = far::PTYPE_FILEPANEL;
+      info->PanelType = farapi::PTYPE_FILEPANEL;
       info->Plugin = 1;
       info->PanelRect = RECT{0, 1, 39, 22};
       info->PanelItems =
@@ -1044,14 +1044,14 @@ int ControlService(HANDLE panel, int command, void *param) {
       impl->otherItems.clear();
       impl->otherSelected.clear();
       for (size_t i = 0; i < pc.items.size(); ++i) {
-        far::PluginPanelItem item = pc.items[i];
+        farapi::PluginPanelItem item = pc.items[i];
         if (pc.selected[i]) {
-          item.Flags |= far::PPIF_SELECTED;
+          item.Flags |= farapi::PPIF_SELECTED;
           impl->otherSelected.push_back(item);
         }
         impl->otherItems.push_back(item);
       }
-      info->PanelType = far::PTYPE_FILEPANEL;
+      info->PanelType = farapi::PTYPE_FILEPANEL;
       info->Plugin = 0;
       info->PanelRect = RECT{40, 1, 79, 22};
       info->PanelItems =
@@ -1061,25 +1061,25 @@ int ControlService(HANDLE panel, int command, void *param) {
           impl->otherSelected.empty() ? nullptr : impl->otherSelected.data();
       info->SelectedItemsNumber = static_cast<int>(impl->otherSelected.size());
       snprintf(info->CurDir, sizeof info->CurDir, "%s", pc.folder.c_str());
-      info->SortMode = far::SM_NAME;
+      info->SortMode = farapi::SM_NAME;
       snprintf(summary, sizeof summary, "-> PC folder, %d items",
                info->ItemsNumber);
     }
     break;
   }
-  case far::FCTL_UPDATEPANEL:
+  case farapi::FCTL_UPDATEPANEL:
     snprintf(summary, sizeof summary, "%s",
              param ? "keep selection" : "reset selection");
     host->AddLine(std::string("control UPDATEPANEL ") + summary);
     host->CallGetOpenPluginInfo();
     host->ReadListing(param != nullptr);
     break;
-  case far::FCTL_UPDATEANOTHERPANEL:
+  case farapi::FCTL_UPDATEANOTHERPANEL:
     host->RereadPc();
     break;
-  case far::FCTL_REDRAWPANEL: {
-    const far::PanelRedrawInfo *redraw =
-        static_cast<const far::PanelRedrawInfo *>(param);
+  case farapi::FCTL_REDRAWPANEL: {
+    const farapi::PanelRedrawInfo *redraw =
+        static_cast<const farapi::PanelRedrawInfo *>(param);
     host->CallGetOpenPluginInfo();
     if (redraw) {
       int n = static_cast<int>(host->model_.entries.size());
@@ -1095,10 +1095,10 @@ int ControlService(HANDLE panel, int command, void *param) {
     }
     break;
   }
-  case far::FCTL_REDRAWANOTHERPANEL:
+  case farapi::FCTL_REDRAWANOTHERPANEL:
     snprintf(summary, sizeof summary, "%s", param ? "with info" : "null");
     break;
-  case far::FCTL_SETSORTMODE: {
+  case farapi::FCTL_SETSORTMODE: {
     const int *mode = static_cast<const int *>(param);
     if (!mode || !host->SetSortMode(*mode)) {
       result = 0;
@@ -1116,7 +1116,7 @@ int ControlService(HANDLE panel, int command, void *param) {
   r.result = result;
   std::lock_guard<std::mutex> lock(impl->mutex);
   impl->controls.push_back(r);
-  if (command == far::FCTL_UPDATEPANEL)
+  if (command == farapi::FCTL_UPDATEPANEL)
     return result;
   if (name) {
     impl->AddLineLocked(std::string("control ") + name +
@@ -1157,7 +1157,7 @@ std::string Host::FormatPanel() const {
       snprintf(line, sizeof line, "  %c   ..\n",
                static_cast<int>(i) == m.cursor ? '>' : ' ');
     } else {
-      const far::FindData &f = e.item.FindData;
+      const farapi::FindData &f = e.item.FindData;
       snprintf(line, sizeof line, "  %c%c  %-24s %10lu  %s  #%lu\n",
                static_cast<int>(i) == m.cursor ? '>' : ' ',
                e.Selected() ? '*' : ' ', Printable(e.Name()).c_str(),
@@ -1187,12 +1187,12 @@ std::string Host::FormatInfo() const {
 
 std::string Host::FormatKeyBar() const {
   static const unsigned states[7] = {0,
-                                     far::PKF_CONTROL,
-                                     far::PKF_ALT,
-                                     far::PKF_SHIFT,
-                                     far::PKF_CONTROL | far::PKF_SHIFT,
-                                     far::PKF_ALT | far::PKF_SHIFT,
-                                     far::PKF_CONTROL | far::PKF_ALT};
+                                     farapi::PKF_CONTROL,
+                                     farapi::PKF_ALT,
+                                     farapi::PKF_SHIFT,
+                                     farapi::PKF_CONTROL | farapi::PKF_SHIFT,
+                                     farapi::PKF_ALT | farapi::PKF_SHIFT,
+                                     farapi::PKF_CONTROL | farapi::PKF_ALT};
   std::string out = "key bar:\n";
   for (int g = 0; g < 7; ++g)
     for (int k = 0; k < 12; ++k)
@@ -1205,7 +1205,7 @@ std::string Host::FormatKeyBar() const {
 std::string Host::FormatPc() const {
   std::string out = "PC panel: " + Printable(pc_.folder) + "\n";
   for (size_t i = 0; i < pc_.items.size(); ++i) {
-    const far::FindData &f = pc_.items[i].FindData;
+    const farapi::FindData &f = pc_.items[i].FindData;
     char line[400];
     bool dir = f.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
     char size[16];

@@ -116,18 +116,18 @@ struct DialogAnswer {
 // Panel model
 
 struct PanelEntry {
-  far::PluginPanelItem item{}; // the host's copy, Flags carry PPIF_SELECTED
+  farapi::PluginPanelItem item{}; // the host's copy, Flags carry PPIF_SELECTED
   bool dots = false;           // the host's own ".." entry
   int order = 0;               // position in the plug-in's listing
   std::string Name() const { return item.FindData.cFileName; }
-  bool Selected() const { return (item.Flags & far::PPIF_SELECTED) != 0; }
+  bool Selected() const { return (item.Flags & farapi::PPIF_SELECTED) != 0; }
 };
 
 struct PanelModel {
   std::vector<PanelEntry> entries; // as shown: ".." first, then sorted
   int cursor = 0;
   int top = 0;
-  int sortMode = far::SM_UNSORTED;
+  int sortMode = farapi::SM_UNSORTED;
   int startSortMode = 0; // as the latest GetOpenPluginInfo gave it
   // Description from the latest GetOpenPluginInfo (strings copied).
   DWORD flags = 0;
@@ -148,7 +148,7 @@ struct PanelModel {
 // The other panel: a folder of the PC.
 struct PcPanel {
   std::string folder; // with no trailing backslash unless a root
-  std::vector<far::PluginPanelItem> items; // FindData from FindFirstFileA
+  std::vector<farapi::PluginPanelItem> items; // FindData from FindFirstFileA
   std::vector<bool> selected;
 };
 
@@ -182,18 +182,18 @@ class Host {
 public:
   // Pointers to every export the host knows; null when the DLL lacks it.
   struct Exports {
-    void(WINAPI *SetStartupInfo)(const far::PluginStartupInfo *) = nullptr;
-    void(WINAPI *GetPluginInfo)(far::PluginInfo *) = nullptr;
+    void(WINAPI *SetStartupInfo)(const farapi::PluginStartupInfo *) = nullptr;
+    void(WINAPI *GetPluginInfo)(farapi::PluginInfo *) = nullptr;
     HANDLE(WINAPI *OpenPlugin)(int, int) = nullptr;
-    void(WINAPI *GetOpenPluginInfo)(HANDLE, far::OpenPluginInfo *) = nullptr;
-    int(WINAPI *GetFindData)(HANDLE, far::PluginPanelItem **, int *,
+    void(WINAPI *GetOpenPluginInfo)(HANDLE, farapi::OpenPluginInfo *) = nullptr;
+    int(WINAPI *GetFindData)(HANDLE, farapi::PluginPanelItem **, int *,
                              int) = nullptr;
-    void(WINAPI *FreeFindData)(HANDLE, far::PluginPanelItem *, int) = nullptr;
-    int(WINAPI *GetFiles)(HANDLE, far::PluginPanelItem *, int, int, char *,
+    void(WINAPI *FreeFindData)(HANDLE, farapi::PluginPanelItem *, int) = nullptr;
+    int(WINAPI *GetFiles)(HANDLE, farapi::PluginPanelItem *, int, int, char *,
                           int) = nullptr;
-    int(WINAPI *PutFiles)(HANDLE, far::PluginPanelItem *, int, int,
+    int(WINAPI *PutFiles)(HANDLE, farapi::PluginPanelItem *, int, int,
                           int) = nullptr;
-    int(WINAPI *DeleteFiles)(HANDLE, far::PluginPanelItem *, int,
+    int(WINAPI *DeleteFiles)(HANDLE, farapi::PluginPanelItem *, int,
                              int) = nullptr;
     int(WINAPI *ProcessKey)(HANDLE, int, unsigned) = nullptr;
     int(WINAPI *Configure)(int) = nullptr;
@@ -217,7 +217,7 @@ public:
   const std::string &ModulePath() const { return modulePath_; }
   const LangFile &Language() const { return lang_; }
   const std::string &HelpFile() const { return helpFile_; }
-  const far::PluginStartupInfo &StartupInfo() const { return startup_; }
+  const farapi::PluginStartupInfo &StartupInfo() const { return startup_; }
   int ModuleNumber() const { return 0; }
 
   // --- typed calls of the exports (each records itself in the transcript)
@@ -231,11 +231,11 @@ public:
   void ClosePanel();
   HANDLE Panel() const { return panel_; }
   // Raw calls with explicit items; return -2 when the export is missing.
-  int CallGetFiles(std::vector<far::PluginPanelItem> items, bool move,
+  int CallGetFiles(std::vector<farapi::PluginPanelItem> items, bool move,
                    const std::string &dest, int opMode);
-  int CallPutFiles(std::vector<far::PluginPanelItem> items, bool move,
+  int CallPutFiles(std::vector<farapi::PluginPanelItem> items, bool move,
                    int opMode);
-  int CallDeleteFiles(std::vector<far::PluginPanelItem> items, int opMode);
+  int CallDeleteFiles(std::vector<farapi::PluginPanelItem> items, int opMode);
   int CallProcessKey(int key, unsigned controlState); // -2 when missing
   int Configure(int itemNumber = 0);                  // -2 when missing
 
@@ -258,7 +258,7 @@ public:
   bool Select(const std::string &name, bool on);
   bool SelectIndex(int index, bool on);
   void SelectAll(bool on);
-  std::vector<far::PluginPanelItem> SelectedItems() const;
+  std::vector<farapi::PluginPanelItem> SelectedItems() const;
   bool SetSortMode(int mode);
 
   // --- the PC panel
@@ -316,8 +316,8 @@ private:
   void ReadListing(bool keepSelection);
   void FreeListing();
   void SortEntries();
-  int CurrentOrSelected(std::vector<far::PluginPanelItem> *items) const;
-  std::string ItemsSummary(const std::vector<far::PluginPanelItem> &) const;
+  int CurrentOrSelected(std::vector<farapi::PluginPanelItem> *items) const;
+  std::string ItemsSummary(const std::vector<farapi::PluginPanelItem> &) const;
   void AfterOperation(const char *what);
 
   HostOptions options_;
@@ -327,13 +327,13 @@ private:
   std::string folder_, modulePath_, helpFile_;
   LangFile lang_;
   std::vector<std::string> helpTopics_;
-  far::PluginStartupInfo startup_{};
-  far::FarStandardFunctions fsf_{};
+  farapi::PluginStartupInfo startup_{};
+  farapi::FarStandardFunctions fsf_{};
   HANDLE panel_ = nullptr;
   PanelModel model_;
   PcPanel pc_;
   // Listing as the plug-in gave it, until FreeFindData.
-  far::PluginPanelItem *listing_ = nullptr;
+  farapi::PluginPanelItem *listing_ = nullptr;
   int listingCount_ = 0;
   bool listingHeld_ = false;
 };

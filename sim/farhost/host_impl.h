@@ -44,8 +44,8 @@ struct Host::Impl {
   int flushesSinceBox = 0;
 
   // Storage that PanelInfo points into until the next call.
-  std::vector<far::PluginPanelItem> infoItems, infoSelected;
-  std::vector<far::PluginPanelItem> otherItems, otherSelected;
+  std::vector<farapi::PluginPanelItem> infoItems, infoSelected;
+  std::vector<farapi::PluginPanelItem> otherItems, otherSelected;
 
   // With the mutex held.
   void AddLineLocked(const std::string &line);
@@ -58,7 +58,7 @@ struct Host::Impl {
               const char *const *items, int count, int buttons);
   const char *GetMsg(int number, int id);
   int Dialog(int number, int x1, int y1, int x2, int y2, const char *help,
-             far::FarDialogItem *items, int count);
+             farapi::FarDialogItem *items, int count);
   HANDLE SaveScreen(int x1, int y1, int x2, int y2);
   void RestoreScreen(HANDLE screen);
   void Text(int x, int y, int color, const char *text);
@@ -78,6 +78,6 @@ std::string FormatTime(const FILETIME &time);
 
 // Fills the host table's service pointers (Menu .. DefDlgProc) and the
 // standard-function table with recording stubs.
-void FillServices(far::PluginStartupInfo *info, far::FarStandardFunctions *fsf);
+void FillServices(farapi::PluginStartupInfo *info, farapi::FarStandardFunctions *fsf);
 
 } // namespace farhost

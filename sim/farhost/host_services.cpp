@@ -95,7 +95,7 @@ std::string DialogFlagNames(DWORD flags) {
   return out;
 }
 
-DialogItemRecord RecordItem(const far::FarDialogItem &item) {
+DialogItemRecord RecordItem(const farapi::FarDialogItem &item) {
   DialogItemRecord r;
   r.type = item.Type;
   r.x1 = item.X1;
@@ -105,8 +105,8 @@ DialogItemRecord RecordItem(const far::FarDialogItem &item) {
   r.focus = item.Focus;
   r.flags = item.Flags;
   r.defaultButton = item.DefaultButton;
-  bool maskParam = item.Type == far::DI_FIXEDIT && (item.Flags & 0x400000);
-  bool historyParam = item.Type == far::DI_EDIT && (item.Flags & 0x40000);
+  bool maskParam = item.Type == farapi::DI_FIXEDIT && (item.Flags & 0x400000);
+  bool historyParam = item.Type == farapi::DI_EDIT && (item.Flags & 0x40000);
   if (maskParam || historyParam) {
     if (item.Param.Mask)
       r.mask = item.Param.Mask;
@@ -138,12 +138,12 @@ std::string FlagNames(DWORD flags) {
     DWORD bit;
     const char *name;
   };
-  static const Named names[] = {{far::FMSG_WARNING, "WARNING"},
-                                {far::FMSG_ERRORTYPE, "ERRORTYPE"},
-                                {far::FMSG_KEEPBACKGROUND, "KEEPBACKGROUND"},
-                                {far::FMSG_DOWN, "DOWN"},
-                                {far::FMSG_LEFTALIGN, "LEFTALIGN"},
-                                {far::FMSG_ALLINONE, "ALLINONE"}};
+  static const Named names[] = {{farapi::FMSG_WARNING, "WARNING"},
+                                {farapi::FMSG_ERRORTYPE, "ERRORTYPE"},
+                                {farapi::FMSG_KEEPBACKGROUND, "KEEPBACKGROUND"},
+                                {farapi::FMSG_DOWN, "DOWN"},
+                                {farapi::FMSG_LEFTALIGN, "LEFTALIGN"},
+                                {farapi::FMSG_ALLINONE, "ALLINONE"}};
   if (flags == 0)
     return "0";
   std::string out;
@@ -230,11 +230,11 @@ std::string FormatDialog(const DialogRecord &d) {
     if (a.flags)
       out += " " + DialogFlagNames(a.flags);
     bool maskParam =
-        !a.mask.empty() || (a.type == far::DI_FIXEDIT && (a.flags & 0x400000));
+        !a.mask.empty() || (a.type == farapi::DI_FIXEDIT && (a.flags & 0x400000));
     if (maskParam)
       out += " mask=\"" + Printable(a.mask) + "\"";
-    else if (a.selected || a.type == far::DI_CHECKBOX ||
-             a.type == far::DI_RADIOBUTTON) {
+    else if (a.selected || a.type == farapi::DI_CHECKBOX ||
+             a.type == farapi::DI_RADIOBUTTON) {
       snprintf(line, sizeof line, " selected=%d", a.selected);
       out += line;
     }
@@ -333,8 +333,8 @@ int Host::Impl::Message(int number, DWORD flags, const char *help,
   r.helpTopic = help ? help : "";
   r.buttons = buttons;
   r.otherThread = OtherThread();
-  r.progress = (flags & far::FMSG_LEFTALIGN) && buttons == 0;
-  if (flags & far::FMSG_ALLINONE) {
+  r.progress = (flags & farapi::FMSG_LEFTALIGN) && buttons == 0;
+  if (flags & farapi::FMSG_ALLINONE) {
     std::string all = items ? reinterpret_cast<const char *>(items) : "";
     size_t start = 0;
     for (;;) {
@@ -349,7 +349,7 @@ int Host::Impl::Message(int number, DWORD flags, const char *help,
       r.items.push_back(items[i] ? items[i] : "(null)");
   }
   bool shapeOk = true;
-  if (!(flags & (far::FMSG_ALLINONE | far::FMSG_ERRORTYPE)) && count < 2)
+  if (!(flags & (farapi::FMSG_ALLINONE | farapi::FMSG_ERRORTYPE)) && count < 2)
     shapeOk = false;
   if (count > kMaxMessageItems || buttons < 0 ||
       buttons > static_cast<int>(r.items.size()) - 1)
@@ -412,7 +412,7 @@ const char *Host::Impl::GetMsg(int number, int id) {
 }
 
 int Host::Impl::Dialog(int number, int x1, int y1, int x2, int y2,
-                       const char *help, far::FarDialogItem *items, int count) {
+                       const char *help, farapi::FarDialogItem *items, int count) {
   std::lock_guard<std::mutex> lock(mutex);
   CheckNumber("Dialog", number);
   CheckHelp("Dialog", help);
@@ -437,7 +437,7 @@ int Host::Impl::Dialog(int number, int x1, int y1, int x2, int y2,
         ProblemLocked("scripted dialog edit names a missing item");
         continue;
       }
-      far::FarDialogItem &item = items[edit.item];
+      farapi::FarDialogItem &item = items[edit.item];
       if (edit.setSelected)
         item.Param.Selected = edit.selected;
       if (edit.setData)
@@ -547,7 +547,7 @@ const char *WINAPI SvcGetMsg(int number, int id) {
   return Active() ? Active()->GetMsg(number, id) : "";
 }
 int WINAPI SvcDialog(int number, int x1, int y1, int x2, int y2,
-                     const char *help, far::FarDialogItem *items, int count) {
+                     const char *help, farapi::FarDialogItem *items, int count) {
   return Active() ? Active()->Dialog(number, x1, y1, x2, y2, help, items, count)
                   : -1;
 }
@@ -572,21 +572,21 @@ void Unexpected(const char *name) {
 // Stubs with the services' real argument sizes, so that a call cleans the
 // stack as the plug-in expects.
 int WINAPI SvcMenu(int, int, int, int, DWORD, const char *, const char *,
-                   const char *, const int *, int *, const far::FarMenuItem *,
+                   const char *, const int *, int *, const farapi::FarMenuItem *,
                    int) {
   Unexpected("Menu");
   return -1;
 }
-int WINAPI SvcGetDirList(const char *, far::PluginPanelItem **, int *) {
+int WINAPI SvcGetDirList(const char *, farapi::PluginPanelItem **, int *) {
   Unexpected("GetDirList");
   return 0;
 }
 int WINAPI SvcGetPluginDirList(int, HANDLE, const char *,
-                               far::PluginPanelItem **, int *) {
+                               farapi::PluginPanelItem **, int *) {
   Unexpected("GetPluginDirList");
   return 0;
 }
-void WINAPI SvcFreeDirList(const far::PluginPanelItem *) {
+void WINAPI SvcFreeDirList(const farapi::PluginPanelItem *) {
   Unexpected("FreeDirList");
 }
 int WINAPI SvcViewer(const char *, const char *, int, int, int, int, DWORD) {
@@ -624,7 +624,7 @@ int WINAPI SvcInputBox(const char *, const char *, const char *, const char *,
   return 0;
 }
 int WINAPI SvcDialogEx(int, int, int, int, int, const char *,
-                       far::FarDialogItem *, int, DWORD, DWORD, void *, long) {
+                       farapi::FarDialogItem *, int, DWORD, DWORD, void *, long) {
   Unexpected("DialogEx");
   return -1;
 }
@@ -661,8 +661,8 @@ template <typename F> void *Ptr(F f) {
 
 } // namespace
 
-void FillServices(far::PluginStartupInfo *info,
-                  far::FarStandardFunctions *fsf) {
+void FillServices(farapi::PluginStartupInfo *info,
+                  farapi::FarStandardFunctions *fsf) {
   info->Menu = SvcMenu;
   info->Dialog = SvcDialog;
   info->Message = SvcMessage;
@@ -685,7 +685,7 @@ void FillServices(far::PluginStartupInfo *info,
   info->DialogEx = Ptr(SvcDialogEx);
   info->SendDlgMessage = Ptr(SvcSendDlgMessage);
   info->DefDlgProc = Ptr(SvcDefDlgProc);
-  fsf->StructSize = sizeof(far::FarStandardFunctions);
+  fsf->StructSize = sizeof(farapi::FarStandardFunctions);
   MakeFsf<56>::Fill(fsf->Functions);
 }
 

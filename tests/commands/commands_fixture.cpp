@@ -35,7 +35,7 @@ void CommandsTest::Load(bool open) {
   ASSERT_TRUE(host->Load(pluginDir.Path(), &error)) << error;
   if (!open)
     return;
-  HANDLE panel = host->OpenPlugin(far::OPEN_PLUGINSMENU);
+  HANDLE panel = host->OpenPlugin(farapi::OPEN_PLUGINSMENU);
   ASSERT_TRUE(host->PanelOpen());
   session = static_cast<davu::PanelSession *>(panel);
   ASSERT_TRUE(host->SetPcFolder(Bare(pc)));

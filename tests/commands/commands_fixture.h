@@ -60,7 +60,7 @@ protected:
   void ExpectCleanHost();
 
   int Key(int key, unsigned state) { return host->CallProcessKey(key, state); }
-  int ShiftKey(int key) { return Key(key, far::PKF_SHIFT); }
+  int ShiftKey(int key) { return Key(key, farapi::PKF_SHIFT); }
 
   testing_support::TempDir pluginDir, playerDir, pc;
   std::string registryRoot;

@@ -96,15 +96,15 @@ TEST(CompactDialogTable, WidensWithoutSignAndCopiesTexts) {
   davu::HostInfo.GetMsg = CatalogueText;
   static const char own[] = "own text";
   const davu::CompactDialogItem compact[] = {
-      {far::DI_DOUBLEBOX, 3, 1, 200, 250, 0, 0, 0, 0, 7},
-      {far::DI_BUTTON, 0, 9, 0, 0, 255, 0xFFFFFFFFu, far::DIF_CENTERGROUP, 1,
+      {farapi::DI_DOUBLEBOX, 3, 1, 200, 250, 0, 0, 0, 0, 7},
+      {farapi::DI_BUTTON, 0, 9, 0, 0, 255, 0xFFFFFFFFu, farapi::DIF_CENTERGROUP, 1,
        reinterpret_cast<uintptr_t>(own)},
   };
-  far::FarDialogItem items[2];
+  farapi::FarDialogItem items[2];
   memset(items, 0x5A, sizeof items);
   davu::WidenDialogItems(compact, 2, items);
 
-  EXPECT_EQ(items[0].Type, far::DI_DOUBLEBOX);
+  EXPECT_EQ(items[0].Type, farapi::DI_DOUBLEBOX);
   EXPECT_EQ(items[0].X1, 3);
   EXPECT_EQ(items[0].Y1, 1);
   EXPECT_EQ(items[0].X2, 200); // 8-bit values above 127 stay positive
@@ -113,7 +113,7 @@ TEST(CompactDialogTable, WidensWithoutSignAndCopiesTexts) {
   EXPECT_EQ(items[0].DefaultButton, 0);
   EXPECT_EQ(items[1].Focus, 255);
   EXPECT_EQ(static_cast<unsigned>(items[1].Param.Selected), 0xFFFFFFFFu);
-  EXPECT_EQ(items[1].Flags, static_cast<DWORD>(far::DIF_CENTERGROUP));
+  EXPECT_EQ(items[1].Flags, static_cast<DWORD>(farapi::DIF_CENTERGROUP));
   EXPECT_EQ(items[1].DefaultButton, 1);
   EXPECT_STREQ(items[1].Data, "own text");
   // Nothing of what was there before shows through the text's tail.
@@ -124,10 +124,10 @@ TEST(CompactDialogTable, WidensWithoutSignAndCopiesTexts) {
 TEST(CompactDialogTable, LongTextIsCutToTheField) {
   static std::string longText(700, 'x');
   const davu::CompactDialogItem compact[] = {
-      {far::DI_TEXT, 0, 0, 0, 0, 0, 0, 0, 0,
+      {farapi::DI_TEXT, 0, 0, 0, 0, 0, 0, 0, 0,
        reinterpret_cast<uintptr_t>(longText.c_str())},
   };
-  far::FarDialogItem item;
+  farapi::FarDialogItem item;
   davu::WidenDialogItems(compact, 1, &item);
   EXPECT_EQ(strlen(item.Data), sizeof item.Data - 1);
 }

@@ -79,16 +79,16 @@ TEST_F(KeysTest, KeysNotTakenReachTheHost) {
       {VK_F5, 0},
       {VK_F6, 0},
       {VK_F8, 0},
-      {VK_F4, far::PKF_SHIFT},
-      {VK_F5, far::PKF_SHIFT | far::PKF_CONTROL},
-      {VK_F7, far::PKF_ALT},
-      {VK_F7, far::PKF_CONTROL},
+      {VK_F4, farapi::PKF_SHIFT},
+      {VK_F5, farapi::PKF_SHIFT | farapi::PKF_CONTROL},
+      {VK_F7, farapi::PKF_ALT},
+      {VK_F7, farapi::PKF_CONTROL},
       {VK_F1, 0},
       {VK_F9, 0},
-      {VK_F10, far::PKF_SHIFT},
-      {VK_F11, far::PKF_SHIFT},
-      {'A', far::PKF_SHIFT},
-      {VK_F7, far::PKF_SHIFT | far::PKF_ALT},
+      {VK_F10, farapi::PKF_SHIFT},
+      {VK_F11, farapi::PKF_SHIFT},
+      {'A', farapi::PKF_SHIFT},
+      {VK_F7, farapi::PKF_SHIFT | farapi::PKF_ALT},
   };
   for (unsigned state = 0; state < 8; ++state)
     presses.push_back({VK_F4, state});
@@ -203,13 +203,13 @@ TEST_F(ConfigureTest, DialogShapeWithDefaults) {
   EXPECT_EQ(dialog.in[0].x2, 64);
   EXPECT_EQ(dialog.in[0].y2, 10);
   EXPECT_EQ(dialog.in[1].focus, 1);
-  EXPECT_EQ(dialog.in[2].flags, static_cast<DWORD>(far::DIF_MASKEDIT));
+  EXPECT_EQ(dialog.in[2].flags, static_cast<DWORD>(farapi::DIF_MASKEDIT));
   EXPECT_EQ(dialog.in[2].mask, "9");
   EXPECT_EQ(dialog.in[4].flags,
-            static_cast<DWORD>(far::DIF_SEPARATOR | far::DIF_BOXCOLOR));
+            static_cast<DWORD>(farapi::DIF_SEPARATOR | farapi::DIF_BOXCOLOR));
   EXPECT_EQ(dialog.in[7].x1, 32);
   EXPECT_EQ(dialog.in[7].x2, 62);
-  EXPECT_EQ(dialog.in[11].flags, static_cast<DWORD>(far::DIF_CENTERGROUP));
+  EXPECT_EQ(dialog.in[11].flags, static_cast<DWORD>(farapi::DIF_CENTERGROUP));
   EXPECT_EQ(dialog.in[11].defaultButton, 1);
   EXPECT_EQ(dialog.in[12].defaultButton, 0);
   // Nothing stored: disk menu on, no hot key, the default lists.
@@ -296,7 +296,7 @@ TEST_F(ConfigureTest, CancelByButtonOrEscapeChangesNothing) {
 TEST_F(ConfigureTest, NewListsApplyToTheNextCopyToThePlayer) {
   EXPECT_EQ(Configure(11, {Text(7, ".OGG;")}), 1);
   EXPECT_EQ(Stored("CurDirExt"), ".ogg;");
-  HANDLE panel = host->OpenPlugin(far::OPEN_PLUGINSMENU);
+  HANDLE panel = host->OpenPlugin(farapi::OPEN_PLUGINSMENU);
   ASSERT_TRUE(host->PanelOpen());
   (void)panel;
   ASSERT_TRUE(host->SetPcFolder(Bare(pc)));

@@ -48,17 +48,17 @@ protected:
 
 TEST_F(PlayOrderTest, OneFileNoCommandDoesAnything) {
   OpenWith(1);
-  ASSERT_TRUE(host->SetSortMode(far::SM_NAME));
+  ASSERT_TRUE(host->SetSortMode(farapi::SM_NAME));
   Cursor("1.mp3");
   host->ClearRecords();
   EXPECT_EQ(ShiftKey(VK_F1), 1);
   EXPECT_EQ(ShiftKey(VK_F2), 1);
   EXPECT_EQ(ShiftKey(VK_F3), 1);
   EXPECT_EQ(Moves(), 0);
-  EXPECT_EQ(CountControls(far::FCTL_SETSORTMODE), 0);
-  EXPECT_EQ(CountControls(far::FCTL_UPDATEPANEL), 0);
+  EXPECT_EQ(CountControls(farapi::FCTL_SETSORTMODE), 0);
+  EXPECT_EQ(CountControls(farapi::FCTL_UPDATEPANEL), 0);
   EXPECT_TRUE(host->Dialogs().empty());
-  EXPECT_EQ(host->Model().sortMode, far::SM_NAME);
+  EXPECT_EQ(host->Model().sortMode, farapi::SM_NAME);
 }
 
 TEST_F(PlayOrderTest, CursorOnParentEntryDoesNothingEvenWithSelection) {
@@ -78,12 +78,12 @@ TEST_F(PlayOrderTest, SortedPanelIsFirstSwitchedToThePlayOrder) {
   Put(davu::MEM_INTERNAL, "a.mp3", "x");
   Put(davu::MEM_INTERNAL, "c.mp3", "x");
   Load();
-  ASSERT_TRUE(host->SetSortMode(far::SM_NAME));
+  ASSERT_TRUE(host->SetSortMode(farapi::SM_NAME));
   Cursor("c.mp3");
   EXPECT_EQ(ShiftKey(VK_F1), 1);
   EXPECT_EQ(Moves(), 0);
-  EXPECT_EQ(CountControls(far::FCTL_SETSORTMODE), 1);
-  EXPECT_EQ(host->Model().sortMode, far::SM_UNSORTED);
+  EXPECT_EQ(CountControls(farapi::FCTL_SETSORTMODE), 1);
+  EXPECT_EQ(host->Model().sortMode, farapi::SM_UNSORTED);
   EXPECT_EQ(Panel(), (Names{"..", "b.mp3", "a.mp3", "c.mp3"}));
 
   Cursor("c.mp3");
@@ -101,9 +101,9 @@ TEST_F(PlayOrderTest, CursorFileMovesOnePlace) {
   // The update keeps the selection, then the panel is redrawn.
   std::vector<farhost::ControlRecord> controls = host->Controls();
   ASSERT_GE(controls.size(), 2u);
-  EXPECT_EQ(controls[controls.size() - 2].command, far::FCTL_UPDATEPANEL);
+  EXPECT_EQ(controls[controls.size() - 2].command, farapi::FCTL_UPDATEPANEL);
   EXPECT_EQ(controls[controls.size() - 2].param, "keep selection");
-  EXPECT_EQ(controls.back().command, far::FCTL_REDRAWPANEL);
+  EXPECT_EQ(controls.back().command, farapi::FCTL_REDRAWPANEL);
 
   Cursor("1.mp3");
   EXPECT_EQ(ShiftKey(VK_F2), 1);
@@ -119,8 +119,8 @@ TEST_F(PlayOrderTest, FirstFileUpAndLastFileDownChangeNothing) {
   Cursor("3.mp3");
   EXPECT_EQ(ShiftKey(VK_F2), 1);
   EXPECT_EQ(Moves(), 0);
-  EXPECT_EQ(CountControls(far::FCTL_UPDATEPANEL), 0);
-  EXPECT_EQ(CountControls(far::FCTL_REDRAWPANEL), 0);
+  EXPECT_EQ(CountControls(farapi::FCTL_UPDATEPANEL), 0);
+  EXPECT_EQ(CountControls(farapi::FCTL_REDRAWPANEL), 0);
 }
 
 TEST_F(PlayOrderTest, FirstTwoSelectedUpChangePlacesAndSoDoLastTwoDown) {
@@ -165,13 +165,13 @@ TEST_F(PlayOrderTest, MoveToDialogShape) {
   EXPECT_EQ(dialog.y2, 3);
   EXPECT_EQ(dialog.helpTopic, "Changing_Order");
   ASSERT_EQ(dialog.in.size(), 2u);
-  EXPECT_EQ(dialog.in[0].type, far::DI_DOUBLEBOX);
+  EXPECT_EQ(dialog.in[0].type, farapi::DI_DOUBLEBOX);
   EXPECT_EQ(dialog.in[0].data, "Move item to");
   EXPECT_EQ(dialog.in[0].x2, 15);
   EXPECT_EQ(dialog.in[0].y2, 2);
   // Enter in the field ends the dialog with item 0.
   EXPECT_EQ(dialog.in[0].defaultButton, 1);
-  EXPECT_EQ(dialog.in[1].type, far::DI_EDIT);
+  EXPECT_EQ(dialog.in[1].type, farapi::DI_EDIT);
   EXPECT_EQ(dialog.in[1].data, "1");
   EXPECT_EQ(dialog.in[1].x1, 1);
   EXPECT_EQ(dialog.in[1].y1, 1);
@@ -185,7 +185,7 @@ TEST_F(PlayOrderTest, MoveToOneOnTheFirstFileMovesNothing) {
   Cursor("1.mp3");
   MoveTo("1");
   EXPECT_EQ(Moves(), 0);
-  EXPECT_EQ(CountControls(far::FCTL_UPDATEPANEL), 0);
+  EXPECT_EQ(CountControls(farapi::FCTL_UPDATEPANEL), 0);
 }
 
 TEST_F(PlayOrderTest, MoveToOneMakesTheFileFirstAndTheCursorFollows) {
@@ -272,7 +272,7 @@ TEST_F(PlayOrderTest, EmptyOrBlankTextOrEscapeStops) {
   EXPECT_EQ(ShiftKey(VK_F3), 1);
   EXPECT_EQ(host->Dialogs().size(), 3u);
   EXPECT_EQ(Moves(), 0);
-  EXPECT_EQ(CountControls(far::FCTL_UPDATEPANEL), 0);
+  EXPECT_EQ(CountControls(farapi::FCTL_UPDATEPANEL), 0);
 }
 
 TEST_F(PlayOrderTest, ResultOtherThanZeroShowsTheDialogAgain) {

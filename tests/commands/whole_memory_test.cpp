@@ -37,9 +37,9 @@ protected:
   void ExpectUpdatedAndRedrawn() {
     std::vector<farhost::ControlRecord> controls = host->Controls();
     ASSERT_GE(controls.size(), 2u);
-    EXPECT_EQ(controls[controls.size() - 2].command, far::FCTL_UPDATEPANEL);
+    EXPECT_EQ(controls[controls.size() - 2].command, farapi::FCTL_UPDATEPANEL);
     EXPECT_EQ(controls[controls.size() - 2].param, "reset selection");
-    EXPECT_EQ(controls.back().command, far::FCTL_REDRAWPANEL);
+    EXPECT_EQ(controls.back().command, farapi::FCTL_REDRAWPANEL);
     EXPECT_EQ(controls.back().param, "null");
   }
   int Count(const std::string &method) {
@@ -93,7 +93,7 @@ TEST_F(WholeMemoryTest, CopyAllConfirmationShape) {
   EXPECT_EQ(boxes[0].items,
             (Names{Msg(11), Msg(20), Msg(46), Msg(52), Msg(45)}));
   EXPECT_EQ(boxes[0].buttons, 3);
-  EXPECT_EQ(boxes[1].flags, static_cast<DWORD>(far::FMSG_WARNING));
+  EXPECT_EQ(boxes[1].flags, static_cast<DWORD>(farapi::FMSG_WARNING));
   EXPECT_EQ(boxes[1].items,
             (Names{Msg(11), Msg(21), Msg(49), Msg(53), Msg(45)}));
   EXPECT_EQ(Count("Upload"), 0);
@@ -211,7 +211,7 @@ TEST_F(WholeMemoryTest, EscapeDuringMoveAllDeletesNothing) {
   EXPECT_LT(Count("Upload"), 4);
   EXPECT_EQ(Count("Delete"), 0);
   EXPECT_EQ(OnPlayer(davu::MEM_INTERNAL).size(), 4u);
-  EXPECT_EQ(CountControls(far::FCTL_UPDATEPANEL), 0);
+  EXPECT_EQ(CountControls(farapi::FCTL_UPDATEPANEL), 0);
   EXPECT_EQ(CurrentFolder(), before);
   ExpectCleanHost();
 }
@@ -273,7 +273,7 @@ TEST_F(WholeMemoryTest, DeleteAllWithConfigDatFirst) {
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].items, (Names{Msg(11), Msg(22), Msg(50), Msg(45)}));
   EXPECT_EQ(boxes[0].helpTopic, "Deleting");
-  EXPECT_EQ(boxes[0].flags, static_cast<DWORD>(far::FMSG_WARNING));
+  EXPECT_EQ(boxes[0].flags, static_cast<DWORD>(farapi::FMSG_WARNING));
 
   EXPECT_EQ(OnPlayer(davu::MEM_INTERNAL), (Names{"Config.dat"}));
   EXPECT_TRUE(OnPlayer(davu::MEM_EXTERNAL).empty());
@@ -511,10 +511,10 @@ TEST_F(WholeMemoryTest, ReconnectResults) {
     for (size_t i = 1; i < messages.size(); ++i) {
       after.push_back(messages[i].items.at(1));
       EXPECT_EQ(messages[i].helpTopic, "Messages");
-      EXPECT_EQ(messages[i].flags, static_cast<DWORD>(far::FMSG_WARNING));
+      EXPECT_EQ(messages[i].flags, static_cast<DWORD>(farapi::FMSG_WARNING));
     }
     EXPECT_EQ(after, c.boxes);
-    EXPECT_EQ(CountControls(far::FCTL_UPDATEPANEL), c.updated ? 1 : 0);
+    EXPECT_EQ(CountControls(farapi::FCTL_UPDATEPANEL), c.updated ? 1 : 0);
     std::vector<farhost::ScreenRecord> screens = host->Screens();
     ASSERT_EQ(screens.size(), 2u);
     EXPECT_EQ(screens[0].x2, -1);

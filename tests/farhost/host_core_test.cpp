@@ -149,8 +149,8 @@ TEST(HostLoad, StartupTableAsFarFillsIt) {
   HostOptions options;
   options.rootKey = "Software\\DAVU Tests\\probe";
   LoadedProbe p(options);
-  const far::PluginStartupInfo *seen =
-      Probe<const far::PluginStartupInfo *(WINAPI *)()>(p.host,
+  const farapi::PluginStartupInfo *seen =
+      Probe<const farapi::PluginStartupInfo *(WINAPI *)()>(p.host,
                                                         "ProbeStartup")();
   EXPECT_EQ(seen->StructSize, 372);
   EXPECT_EQ(std::string(seen->ModuleName), p.folder.dir / "probe.dll");
@@ -174,8 +174,8 @@ TEST(HostLoad, SmallerTableAndRussianOnRequest) {
   options.structSize = 368;
   options.language = "Russian";
   LoadedProbe p(options);
-  const far::PluginStartupInfo *seen =
-      Probe<const far::PluginStartupInfo *(WINAPI *)()>(p.host,
+  const farapi::PluginStartupInfo *seen =
+      Probe<const farapi::PluginStartupInfo *(WINAPI *)()>(p.host,
                                                         "ProbeStartup")();
   EXPECT_EQ(seen->StructSize, 368);
   farhost::PluginMenus menus;
@@ -186,7 +186,7 @@ TEST(HostLoad, SmallerTableAndRussianOnRequest) {
 
 TEST(HostServices, BoxesAreRecordedAndAnsweredFromTheQueue) {
   LoadedProbe p;
-  ASSERT_NE(p.host.OpenPlugin(far::OPEN_PLUGINSMENU), INVALID_HANDLE_VALUE);
+  ASSERT_NE(p.host.OpenPlugin(farapi::OPEN_PLUGINSMENU), INVALID_HANDLE_VALUE);
   std::vector<farhost::MessageRecord> boxes = p.host.Boxes();
   ASSERT_EQ(boxes.size(), 1u); // the connecting box
   EXPECT_EQ(boxes[0].items,
@@ -204,7 +204,7 @@ TEST(HostServices, BoxesAreRecordedAndAnsweredFromTheQueue) {
   EXPECT_EQ(p.LastResult(), 0);
   boxes = p.host.Boxes();
   ASSERT_EQ(boxes.size(), 4u);
-  EXPECT_EQ(boxes[1].flags, far::FMSG_WARNING);
+  EXPECT_EQ(boxes[1].flags, farapi::FMSG_WARNING);
   EXPECT_EQ(boxes[1].helpTopic, "Messages");
   EXPECT_EQ(boxes[1].buttons, 2);
   EXPECT_TRUE(boxes[1].scripted);
@@ -221,7 +221,7 @@ TEST(HostServices, BoxesAreRecordedAndAnsweredFromTheQueue) {
 
 TEST(HostServices, ScreenBalanceAndStrayCallsAreProblems) {
   LoadedProbe p;
-  ASSERT_NE(p.host.OpenPlugin(far::OPEN_DISKMENU), INVALID_HANDLE_VALUE);
+  ASSERT_NE(p.host.OpenPlugin(farapi::OPEN_DISKMENU), INVALID_HANDLE_VALUE);
   EXPECT_TRUE(p.host.Problems().empty());
   p.host.PressKey('S', 0);
   std::vector<std::string> problems = p.host.Problems();
@@ -244,7 +244,7 @@ TEST(HostPanel, UpdateFreesEveryListingOnce) {
   LoadedProbe p;
   auto live = Probe<int(WINAPI *)()>(p.host, "ProbeLiveArrays");
   auto freed = Probe<int(WINAPI *)()>(p.host, "ProbeFreedArrays");
-  ASSERT_NE(p.host.OpenPlugin(far::OPEN_DISKMENU), INVALID_HANDLE_VALUE);
+  ASSERT_NE(p.host.OpenPlugin(farapi::OPEN_DISKMENU), INVALID_HANDLE_VALUE);
   EXPECT_EQ(live(), 1);
   p.host.Select("a.mp3", true);
   p.host.PressKey('U', 0);
@@ -257,19 +257,19 @@ TEST(HostPanel, UpdateFreesEveryListingOnce) {
   EXPECT_TRUE(p.host.Problems().empty());
   std::vector<farhost::ControlRecord> controls = p.host.Controls();
   ASSERT_EQ(controls.size(), 4u);
-  EXPECT_EQ(controls[0].command, far::FCTL_UPDATEPANEL);
+  EXPECT_EQ(controls[0].command, farapi::FCTL_UPDATEPANEL);
   EXPECT_EQ(controls[0].param, "keep selection");
-  EXPECT_EQ(controls[1].command, far::FCTL_REDRAWPANEL);
+  EXPECT_EQ(controls[1].command, farapi::FCTL_REDRAWPANEL);
 }
 
 TEST(HostPanel, ModelKeepsDotsOrderSelectionAndCursor) {
   LoadedProbe p;
-  ASSERT_NE(p.host.OpenPlugin(far::OPEN_DISKMENU), INVALID_HANDLE_VALUE);
+  ASSERT_NE(p.host.OpenPlugin(farapi::OPEN_DISKMENU), INVALID_HANDLE_VALUE);
   const farhost::PanelModel &m = p.host.Model();
   ASSERT_EQ(m.entries.size(), 4u);
   EXPECT_TRUE(m.entries[0].dots);
   EXPECT_EQ(m.entries[1].Name(), "b.mp3"); // unsorted: the plug-in's order
-  EXPECT_EQ(m.sortMode, far::SM_UNSORTED);
+  EXPECT_EQ(m.sortMode, farapi::SM_UNSORTED);
   EXPECT_EQ(m.title, "Probe panel");
   ASSERT_EQ(m.infoLines.size(), 2u);
   EXPECT_EQ(m.infoLines[1].data, "3");
@@ -283,19 +283,19 @@ TEST(HostPanel, ModelKeepsDotsOrderSelectionAndCursor) {
   ASSERT_TRUE(p.host.Select("c.mp3", true));
   ASSERT_TRUE(p.host.SetCursor("a.mp3"));
   p.host.PressKey('G', 0);
-  const far::PanelInfo *info =
-      Probe<const far::PanelInfo *(WINAPI *)()>(p.host, "ProbePanel")();
+  const farapi::PanelInfo *info =
+      Probe<const farapi::PanelInfo *(WINAPI *)()>(p.host, "ProbePanel")();
   EXPECT_EQ(info->ItemsNumber, 4);
   EXPECT_STREQ(info->PanelItems[0].FindData.cFileName, "..");
-  EXPECT_EQ(info->PanelItems[3].Flags & far::PPIF_SELECTED, far::PPIF_SELECTED);
+  EXPECT_EQ(info->PanelItems[3].Flags & farapi::PPIF_SELECTED, farapi::PPIF_SELECTED);
   EXPECT_EQ(info->PanelItems[2].UserData, 11u);
   EXPECT_EQ(info->CurrentItem, 2);
   EXPECT_EQ(info->SelectedItemsNumber, 1);
-  EXPECT_EQ(info->SortMode, far::SM_UNSORTED);
+  EXPECT_EQ(info->SortMode, farapi::SM_UNSORTED);
   EXPECT_EQ(info->Plugin, 1);
 
   p.host.PressKey('N', 0);
-  EXPECT_EQ(m.sortMode, far::SM_NAME);
+  EXPECT_EQ(m.sortMode, farapi::SM_NAME);
   EXPECT_EQ(m.entries[1].Name(), "a.mp3");
   EXPECT_EQ(m.entries[m.cursor].Name(), "a.mp3"); // cursor follows its file
   p.host.PressKey('U', 0);                        // keeps the selection by name
@@ -315,10 +315,10 @@ TEST(HostPanel, OtherPanelIsAFolderOfThePc) {
   ASSERT_EQ(p.host.Pc().items.size(), 2u);
   EXPECT_STREQ(p.host.Pc().items[0].FindData.cFileName, "sub");
   EXPECT_TRUE(p.host.SelectPc("one.mp3", true));
-  ASSERT_NE(p.host.OpenPlugin(far::OPEN_DISKMENU), INVALID_HANDLE_VALUE);
+  ASSERT_NE(p.host.OpenPlugin(farapi::OPEN_DISKMENU), INVALID_HANDLE_VALUE);
   p.host.PressKey('A', 0);
-  const far::PanelInfo *info =
-      Probe<const far::PanelInfo *(WINAPI *)()>(p.host, "ProbePanel")();
+  const farapi::PanelInfo *info =
+      Probe<const farapi::PanelInfo *(WINAPI *)()>(p.host, "ProbePanel")();
   std::string expected = pc.Path();
   expected.pop_back();
   EXPECT_EQ(std::string(info->CurDir), expected);
@@ -358,7 +358,7 @@ TEST(HostServices, DialogGetsScriptedEdits) {
 
 TEST(HostEscape, PressedAtTheRequestedProgressBox) {
   LoadedProbe p;
-  ASSERT_NE(p.host.OpenPlugin(far::OPEN_DISKMENU), INVALID_HANDLE_VALUE);
+  ASSERT_NE(p.host.OpenPlugin(farapi::OPEN_DISKMENU), INVALID_HANDLE_VALUE);
   p.host.PressEscapeAtProgress(3);
   p.host.PressKey('P', 0);
   EXPECT_EQ(p.LastResult(), 3);
@@ -381,7 +381,7 @@ TEST(HostEscape, PressedAtTheRequestedProgressBox) {
 
 TEST(HostEscape, UnreachedRequestIsReportedAndDropped) {
   LoadedProbe p;
-  ASSERT_NE(p.host.OpenPlugin(far::OPEN_DISKMENU), INVALID_HANDLE_VALUE);
+  ASSERT_NE(p.host.OpenPlugin(farapi::OPEN_DISKMENU), INVALID_HANDLE_VALUE);
   p.host.PressEscapeAtProgress(9);
   p.host.PressKey('P', 0);
   EXPECT_EQ(p.LastResult(), 0);
@@ -399,7 +399,7 @@ TEST(HostEscape, UnreachedRequestIsReportedAndDropped) {
 
 TEST(HostPanel, RefusedOpenLeavesNoPanel) {
   LoadedProbe p;
-  EXPECT_EQ(p.host.OpenPlugin(far::OPEN_FINDLIST), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(p.host.OpenPlugin(farapi::OPEN_FINDLIST), INVALID_HANDLE_VALUE);
   EXPECT_FALSE(p.host.PanelOpen());
   EXPECT_NE(p.host.Transcript().find("OpenPlugin -> no panel"),
             std::string::npos);
@@ -411,7 +411,7 @@ TEST(HostPanel, TransfersGetTheSelectionAndThePcFolder) {
   ASSERT_TRUE(WriteFileBytes(pc / "song.mp3", "1234567"));
   ASSERT_TRUE(WriteFileBytes(pc / "other.mp3", "1"));
   ASSERT_TRUE(p.host.SetPcFolder(pc.Path()));
-  ASSERT_NE(p.host.OpenPlugin(far::OPEN_DISKMENU), INVALID_HANDLE_VALUE);
+  ASSERT_NE(p.host.OpenPlugin(farapi::OPEN_DISKMENU), INVALID_HANDLE_VALUE);
   auto seen = Probe<const char *(WINAPI *)()>(p.host, "ProbeTransfer");
   auto path = Probe<const char *(WINAPI *)()>(p.host, "ProbeTransferPath");
   std::string folder = pc.Path();
@@ -426,7 +426,7 @@ TEST(HostPanel, TransfersGetTheSelectionAndThePcFolder) {
   EXPECT_STREQ(seen(), "get 1 c.mp3 move=1 op=0");
   EXPECT_EQ(std::string(path()), folder);
   p.host.Select("a.mp3", true);
-  EXPECT_EQ(p.host.DeleteSelected(far::OPM_SILENT), 1);
+  EXPECT_EQ(p.host.DeleteSelected(farapi::OPM_SILENT), 1);
   EXPECT_STREQ(seen(), "delete 1 a.mp3 op=1");
 
   // PutFiles runs in the PC folder with the selected PC items.

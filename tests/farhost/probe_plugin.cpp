@@ -10,14 +10,14 @@
 
 namespace {
 
-far::PluginStartupInfo info;
-[[maybe_unused]] far::FarStandardFunctions fsf;
+farapi::PluginStartupInfo info;
+[[maybe_unused]] farapi::FarStandardFunctions fsf;
 int panel_token;
 int live_arrays = 0, freed_arrays = 0, freed_null = 0;
 int item_count = 3;
 int last_result = 0;
 int escape_seen_at = 0; // progress box after which the poll found Escape
-far::PanelInfo last_panel;
+farapi::PanelInfo last_panel;
 char dialog_text[512];
 char transfer_seen[512];
 char transfer_path[MAX_PATH];
@@ -25,8 +25,8 @@ int dialog_check = 0;
 
 const char *const kNames[] = {"b.mp3", "a.mp3", "c.mp3", "d.mp3", "e.mp3"};
 
-far::InfoPanelLine info_lines[2];
-far::KeyBarTitles key_bar;
+farapi::InfoPanelLine info_lines[2];
+farapi::KeyBarTitles key_bar;
 char label_f7[] = "Memory";
 char label_blank[] = "";
 
@@ -36,7 +36,7 @@ DWORD WINAPI ProgressThread(void *) {
     char line[64];
     snprintf(line, sizeof line, "Done %d of 5", box);
     const char *items[] = {"Upload", line, "\x01"};
-    info.Message(info.ModuleNumber, far::FMSG_LEFTALIGN, nullptr, items, 3, 0);
+    info.Message(info.ModuleNumber, farapi::FMSG_LEFTALIGN, nullptr, items, 3, 0);
     info.Text(0, 0, 0, nullptr);
     INPUT_RECORD record;
     DWORD n = 0;
@@ -57,14 +57,14 @@ extern "C" {
 
 #ifndef PROBE_NO_STARTUP
 __declspec(dllexport) void WINAPI
-    SetStartupInfo(const far::PluginStartupInfo *host) {
+    SetStartupInfo(const farapi::PluginStartupInfo *host) {
   info = *host;
   fsf = *host->FSF;
   info.FSF = &fsf;
 }
 #endif
 
-__declspec(dllexport) void WINAPI GetPluginInfo(far::PluginInfo *pi) {
+__declspec(dllexport) void WINAPI GetPluginInfo(farapi::PluginInfo *pi) {
   static const char *menu[1];
   menu[0] = info.GetMsg(info.ModuleNumber, 0);
   pi->StructSize = sizeof *pi;
@@ -73,7 +73,7 @@ __declspec(dllexport) void WINAPI GetPluginInfo(far::PluginInfo *pi) {
 }
 
 __declspec(dllexport) HANDLE WINAPI OpenPlugin(int openFrom, int) {
-  if (openFrom == far::OPEN_FINDLIST)
+  if (openFrom == farapi::OPEN_FINDLIST)
     return INVALID_HANDLE_VALUE;
   HANDLE screen = info.SaveScreen(0, 0, -1, -1);
   const char *items[] = {info.GetMsg(info.ModuleNumber, 0),
@@ -84,9 +84,9 @@ __declspec(dllexport) HANDLE WINAPI OpenPlugin(int openFrom, int) {
 }
 
 __declspec(dllexport) void WINAPI
-    GetOpenPluginInfo(HANDLE, far::OpenPluginInfo *o) {
+    GetOpenPluginInfo(HANDLE, farapi::OpenPluginInfo *o) {
   o->StructSize = sizeof *o;
-  o->Flags = far::OPIF_ADDDOTS;
+  o->Flags = farapi::OPIF_ADDDOTS;
   o->CurDir = "";
   o->Format = "Probe";
   o->PanelTitle = "Probe panel";
@@ -100,16 +100,16 @@ __declspec(dllexport) void WINAPI
   key_bar.Titles[6] = label_f7;
   key_bar.ShiftTitles[10] = label_blank;
   o->KeyBar = &key_bar;
-  o->StartSortMode = far::SM_UNSORTED;
+  o->StartSortMode = farapi::SM_UNSORTED;
 }
 
 __declspec(dllexport) int WINAPI
-    GetFindData(HANDLE, far::PluginPanelItem **items, int *count, int) {
+    GetFindData(HANDLE, farapi::PluginPanelItem **items, int *count, int) {
   *items = nullptr;
   *count = 0;
   if (item_count == 0)
     return 1;
-  *items = new far::PluginPanelItem[item_count]();
+  *items = new farapi::PluginPanelItem[item_count]();
   for (int i = 0; i < item_count; ++i) {
     snprintf((*items)[i].FindData.cFileName,
              sizeof(*items)[i].FindData.cFileName, "%s", kNames[i % 5]);
@@ -122,7 +122,7 @@ __declspec(dllexport) int WINAPI
 }
 
 __declspec(dllexport) void WINAPI
-    FreeFindData(HANDLE, far::PluginPanelItem *items, int) {
+    FreeFindData(HANDLE, farapi::PluginPanelItem *items, int) {
   if (!items) {
     ++freed_null;
     return;
@@ -136,7 +136,7 @@ __declspec(dllexport) int WINAPI ProcessKey(HANDLE panel, int key, unsigned) {
   switch (key) {
   case 'M': { // a two-button box with a help topic
     const char *items[] = {"Title", "Question?", "Yes", "No"};
-    last_result = info.Message(info.ModuleNumber, far::FMSG_WARNING, "Messages",
+    last_result = info.Message(info.ModuleNumber, farapi::FMSG_WARNING, "Messages",
                                items, 4, 2);
     return 1;
   }
@@ -161,25 +161,25 @@ __declspec(dllexport) int WINAPI ProcessKey(HANDLE panel, int key, unsigned) {
   }
   case 'U': { // one more file, then update keeping the selection
     ++item_count;
-    info.Control(panel, far::FCTL_UPDATEPANEL, reinterpret_cast<void *>(1));
-    info.Control(panel, far::FCTL_REDRAWPANEL, nullptr);
+    info.Control(panel, farapi::FCTL_UPDATEPANEL, reinterpret_cast<void *>(1));
+    info.Control(panel, farapi::FCTL_REDRAWPANEL, nullptr);
     return 1;
   }
   case 'R': { // redraw with the cursor on item 2
-    far::PanelRedrawInfo redraw{2, 0};
-    info.Control(panel, far::FCTL_REDRAWPANEL, &redraw);
+    farapi::PanelRedrawInfo redraw{2, 0};
+    info.Control(panel, farapi::FCTL_REDRAWPANEL, &redraw);
     return 1;
   }
   case 'N': { // sort by name
-    int mode = far::SM_NAME;
-    info.Control(panel, far::FCTL_SETSORTMODE, &mode);
+    int mode = farapi::SM_NAME;
+    info.Control(panel, farapi::FCTL_SETSORTMODE, &mode);
     return 1;
   }
   case 'G':
-    info.Control(panel, far::FCTL_GETPANELINFO, &last_panel);
+    info.Control(panel, farapi::FCTL_GETPANELINFO, &last_panel);
     return 1;
   case 'A':
-    info.Control(panel, far::FCTL_GETANOTHERPANELINFO, &last_panel);
+    info.Control(panel, farapi::FCTL_GETANOTHERPANELINFO, &last_panel);
     return 1;
   case 'X': // a service the plug-in has no business calling
     info.Menu(info.ModuleNumber, -1, -1, 0, 0, "T", nullptr, nullptr, nullptr,
@@ -196,7 +196,7 @@ __declspec(dllexport) int WINAPI ProcessKey(HANDLE panel, int key, unsigned) {
 #ifndef PROBE_NO_TRANSFERS
 // Transfers record what the host handed over.
 __declspec(dllexport) int WINAPI
-    GetFiles(HANDLE, far::PluginPanelItem *items, int count, int move,
+    GetFiles(HANDLE, farapi::PluginPanelItem *items, int count, int move,
              char *dest, int opMode) {
   snprintf(transfer_seen, sizeof transfer_seen, "get %d %s%s move=%d op=%d",
            count, count > 0 ? items[0].FindData.cFileName : "-", "", move,
@@ -205,7 +205,7 @@ __declspec(dllexport) int WINAPI
   return 1;
 }
 
-__declspec(dllexport) int WINAPI PutFiles(HANDLE, far::PluginPanelItem *items,
+__declspec(dllexport) int WINAPI PutFiles(HANDLE, farapi::PluginPanelItem *items,
                                           int count, int move, int opMode) {
   snprintf(
       transfer_seen, sizeof transfer_seen, "put %d %s size=%lu move=%d op=%d",
@@ -218,7 +218,7 @@ __declspec(dllexport) int WINAPI PutFiles(HANDLE, far::PluginPanelItem *items,
 }
 
 __declspec(dllexport) int WINAPI
-    DeleteFiles(HANDLE, far::PluginPanelItem *items, int count, int opMode) {
+    DeleteFiles(HANDLE, farapi::PluginPanelItem *items, int count, int opMode) {
   snprintf(transfer_seen, sizeof transfer_seen, "delete %d %s op=%d", count,
            count > 0 ? items[0].FindData.cFileName : "-", opMode);
   return 1;
@@ -233,13 +233,13 @@ __declspec(dllexport) const char *WINAPI ProbeTransferPath() {
 }
 
 __declspec(dllexport) int WINAPI Configure(int) {
-  far::FarDialogItem items[3] = {};
-  items[0].Type = far::DI_DOUBLEBOX;
+  farapi::FarDialogItem items[3] = {};
+  items[0].Type = farapi::DI_DOUBLEBOX;
   snprintf(items[0].Data, sizeof items[0].Data, "Probe");
-  items[1].Type = far::DI_CHECKBOX;
+  items[1].Type = farapi::DI_CHECKBOX;
   items[1].Param.Selected = 1;
   snprintf(items[1].Data, sizeof items[1].Data, "Check");
-  items[2].Type = far::DI_EDIT;
+  items[2].Type = farapi::DI_EDIT;
   snprintf(items[2].Data, sizeof items[2].Data, "old");
   int r = info.Dialog(info.ModuleNumber, -1, -1, 20, 6, "Config", items, 3);
   dialog_check = items[1].Param.Selected;
@@ -248,7 +248,7 @@ __declspec(dllexport) int WINAPI Configure(int) {
 }
 
 // What the probe saw, for the tests.
-__declspec(dllexport) const far::PluginStartupInfo *WINAPI ProbeStartup() {
+__declspec(dllexport) const farapi::PluginStartupInfo *WINAPI ProbeStartup() {
   return &info;
 }
 __declspec(dllexport) int WINAPI ProbeLiveArrays() {
@@ -260,7 +260,7 @@ __declspec(dllexport) int WINAPI ProbeFreedArrays() {
 __declspec(dllexport) int WINAPI ProbeLastResult() {
   return last_result;
 }
-__declspec(dllexport) const far::PanelInfo *WINAPI ProbePanel() {
+__declspec(dllexport) const farapi::PanelInfo *WINAPI ProbePanel() {
   return &last_panel;
 }
 __declspec(dllexport) const char *WINAPI ProbeDialogText() {

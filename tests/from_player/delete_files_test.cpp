@@ -24,7 +24,7 @@ TEST_F(DeleteFilesTest, InternalMemoryKeepsConfigDat) {
   EXPECT_EQ(session->ItemNumber, 2);
   auto boxes = host->Boxes();
   ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].flags, DWORD{far::FMSG_WARNING});
+  EXPECT_EQ(boxes[0].flags, DWORD{farapi::FMSG_WARNING});
   EXPECT_EQ(boxes[0].helpTopic, "Deleting");
   EXPECT_EQ(boxes[0].items,
             MsgTexts({davu::MSG_WARNING_TITLE, davu::MSG_DELETE_FILES,
@@ -102,7 +102,7 @@ TEST_F(DeleteFilesTest, NoItemsStillAsksAndSucceeds) {
 TEST_F(DeleteFilesTest, SilentAsksNothing) {
   OnPlayer(simplayer::kInternal, "A.mp3", "aaaa");
   Open();
-  EXPECT_EQ(host->CallDeleteFiles(Items({"A.mp3"}), far::OPM_SILENT), 1);
+  EXPECT_EQ(host->CallDeleteFiles(Items({"A.mp3"}), farapi::OPM_SILENT), 1);
   EXPECT_TRUE(host->Boxes().empty());
   EXPECT_FALSE(host->ProgressBoxes().empty());
   EXPECT_TRUE(PlayerNames(simplayer::kInternal).empty());
@@ -140,10 +140,10 @@ TEST_F(DeleteFilesTest, TwoDeletesInARowBothShowProgress) {
   OnPlayer(simplayer::kInternal, "A.mp3", "aaaa");
   OnPlayer(simplayer::kInternal, "B.mp3", "bbbb");
   Open();
-  EXPECT_EQ(host->CallDeleteFiles(Items({"A.mp3"}), far::OPM_SILENT), 1);
+  EXPECT_EQ(host->CallDeleteFiles(Items({"A.mp3"}), farapi::OPM_SILENT), 1);
   size_t first = host->ProgressBoxes().size();
   EXPECT_GT(first, 0u);
-  EXPECT_EQ(host->CallDeleteFiles(Items({"B.mp3"}), far::OPM_SILENT), 1);
+  EXPECT_EQ(host->CallDeleteFiles(Items({"B.mp3"}), farapi::OPM_SILENT), 1);
   EXPECT_GT(host->ProgressBoxes().size(), first);
   EXPECT_EQ(Calls("SetProgressWindow").size(), 2u);
   EXPECT_TRUE(PlayerNames(simplayer::kInternal).empty());

@@ -69,7 +69,7 @@ void FromPlayerTest::Open(int memory) {
   host.reset(new farhost::Host(options));
   std::string error;
   ASSERT_TRUE(host->Load(pluginDir.Path(), &error)) << error;
-  HANDLE panel = host->OpenPlugin(far::OPEN_PLUGINSMENU);
+  HANDLE panel = host->OpenPlugin(farapi::OPEN_PLUGINSMENU);
   ASSERT_TRUE(host->PanelOpen());
   session = static_cast<davu::PanelSession *>(panel);
   if (memory != simplayer::kInternal) {
@@ -146,16 +146,16 @@ FromPlayerTest::Calls(const std::string &method) {
   return matching;
 }
 
-far::PluginPanelItem FromPlayerTest::Item(const std::string &name) {
+farapi::PluginPanelItem FromPlayerTest::Item(const std::string &name) {
   for (const farhost::PanelEntry &entry : host->Model().entries)
     if (!entry.dots && entry.Name() == name)
       return entry.item;
   ADD_FAILURE() << "no panel item " << name;
-  return far::PluginPanelItem{};
+  return farapi::PluginPanelItem{};
 }
 
-std::vector<far::PluginPanelItem> FromPlayerTest::Items(const Names &names) {
-  std::vector<far::PluginPanelItem> items;
+std::vector<farapi::PluginPanelItem> FromPlayerTest::Items(const Names &names) {
+  std::vector<farapi::PluginPanelItem> items;
   for (const std::string &name : names)
     items.push_back(Item(name));
   return items;

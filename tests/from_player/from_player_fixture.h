@@ -40,8 +40,8 @@ protected:
   std::vector<simplayer::CallRecord> Calls(const std::string &method);
 
   // The panel's item of that name (by the PC name the listing gave).
-  far::PluginPanelItem Item(const std::string &name);
-  std::vector<far::PluginPanelItem> Items(const Names &names);
+  farapi::PluginPanelItem Item(const std::string &name);
+  std::vector<farapi::PluginPanelItem> Items(const Names &names);
   bool SelectOnly(const Names &names);
 
   std::string Msg(int id) { return host->Language().messages.at(id); }

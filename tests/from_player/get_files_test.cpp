@@ -57,7 +57,7 @@ protected:
         SetFileAttributesA(Dest(name).c_str(), FILE_ATTRIBUTE_READONLY));
   }
   int Copy(bool move, int answer, int opMode = 0) {
-    if (!(opMode & far::OPM_SILENT))
+    if (!(opMode & farapi::OPM_SILENT))
       host->QueueAnswer(answer);
     return host->CopyToPc(move, opMode);
   }
@@ -169,7 +169,7 @@ TEST_F(GetFilesTest, MoveDeletesExactlyTheCopiedFiles) {
   // The move's question is a warning, with its own buttons.
   auto boxes = host->Boxes();
   ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].flags, DWORD{far::FMSG_WARNING});
+  EXPECT_EQ(boxes[0].flags, DWORD{farapi::FMSG_WARNING});
   EXPECT_EQ(boxes[0].items,
             MsgTexts({davu::MSG_WARNING_TITLE, davu::MSG_MOVE_FROM_PLAYER,
                       davu::MSG_BTN_MOVE, davu::MSG_BTN_MOVE_KEEP,
@@ -216,7 +216,7 @@ TEST_F(GetFilesTest, CancelledSearchCopyRefusesSearchCopiesUntilReset) {
   OnPlayer(simplayer::kInternal, "A.mp3", std::string(300, 'a'));
   Chunks(100);
   Open();
-  const int search = far::OPM_FIND | far::OPM_SILENT;
+  const int search = farapi::OPM_FIND | farapi::OPM_SILENT;
   auto items = Items({"A.mp3"});
   host->PressEscapeAtProgress(0); // quiet: no box is drawn to wait for
   EXPECT_EQ(host->CallGetFiles(items, false, pc, search), -1);
@@ -230,7 +230,7 @@ TEST_F(GetFilesTest, CancelledSearchCopyRefusesSearchCopiesUntilReset) {
   EXPECT_EQ(session->FindCancelled, 1);
 
   // A copy of the user's own clears the mark.
-  EXPECT_EQ(host->CallGetFiles(items, false, pc, far::OPM_SILENT), 1);
+  EXPECT_EQ(host->CallGetFiles(items, false, pc, farapi::OPM_SILENT), 1);
   EXPECT_EQ(session->FindCancelled, 0);
   EXPECT_EQ(host->CallGetFiles(items, false, pc, search), 1);
   EXPECT_EQ(DestBytes("A.mp3"), std::string(300, 'a'));
@@ -286,16 +286,16 @@ TEST_F(GetFilesTest, NoItemsAndDeclinedCopies) {
 TEST_F(GetFilesTest, NamesThatLeaveTheFolderAreNeverUsed) {
   uint16_t index = OnPlayer(simplayer::kInternal, "A.mp3", "aaaa");
   Open();
-  far::PluginPanelItem item = Item("A.mp3");
-  std::vector<far::PluginPanelItem> items;
+  farapi::PluginPanelItem item = Item("A.mp3");
+  std::vector<farapi::PluginPanelItem> items;
   for (const char *name :
        {"..\\escape.mp3", "sub/x.mp3", "C:x.mp3", "..", ".", ""}) {
-    far::PluginPanelItem bad = item;
+    farapi::PluginPanelItem bad = item;
     snprintf(bad.FindData.cFileName, sizeof bad.FindData.cFileName, "%s", name);
     items.push_back(bad);
   }
   ASSERT_TRUE(WriteFileBytes(pcRoot / "escape.mp3", "outside"));
-  EXPECT_EQ(host->CallGetFiles(items, true, pc, far::OPM_SILENT), 1);
+  EXPECT_EQ(host->CallGetFiles(items, true, pc, farapi::OPM_SILENT), 1);
 
   EXPECT_TRUE(testing_support::ListFolder(pc + "\\").empty());
   EXPECT_EQ(testing_support::ListFolder(pcRoot.Path()),

@@ -64,8 +64,8 @@ void __fastcall FakeSetCancelFlag(void *, void *) {
 
 Record &InstallFakeHost() {
   farhost::ConsoleInput(); // before the plug-in's first poll
-  far::PluginStartupInfo &info = davu::HostInfo;
-  info = far::PluginStartupInfo{};
+  farapi::PluginStartupInfo &info = davu::HostInfo;
+  info = farapi::PluginStartupInfo{};
   info.StructSize = sizeof info;
   info.ModuleNumber = 7;
   info.Message = FakeMessage;

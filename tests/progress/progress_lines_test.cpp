@@ -77,7 +77,7 @@ TEST_F(ProgressLinesTest, BoxIsDrawnWithEightLinesAndNoButtons) {
 
   auto boxes = record->Boxes();
   ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].flags, DWORD{far::FMSG_LEFTALIGN});
+  EXPECT_EQ(boxes[0].flags, DWORD{farapi::FMSG_LEFTALIGN});
   EXPECT_FALSE(boxes[0].hasHelp);
   EXPECT_EQ(boxes[0].buttons, 0);
   ASSERT_EQ(boxes[0].items.size(), 8u);

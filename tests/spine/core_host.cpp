@@ -53,8 +53,8 @@ CoreHostRecord &InstallCoreHost(const char *rootKey) {
   }
   record.boxes.clear();
   record.saves = record.restores = 0;
-  far::PluginStartupInfo &info = davu::HostInfo;
-  info = far::PluginStartupInfo{};
+  farapi::PluginStartupInfo &info = davu::HostInfo;
+  info = farapi::PluginStartupInfo{};
   info.StructSize = sizeof info;
   snprintf(info.ModuleName, sizeof info.ModuleName,
            "C:\\FAR\\Plugins\\DAVUman\\DAVUman.dll");

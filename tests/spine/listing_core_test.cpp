@@ -90,14 +90,14 @@ protected:
     e.dumpUsbConfig = DumpUsbConfig;
   }
   void List() {
-    items = reinterpret_cast<far::PluginPanelItem *>(1);
+    items = reinterpret_cast<farapi::PluginPanelItem *>(1);
     count = -5;
     EXPECT_EQ(davu::GetFindDataImpl(&session, &items, &count, 0), 1);
     EXPECT_EQ(davu::Device().OpMode.load(), 0);
   }
   void TearDown() override { davu::FreeFindDataImpl(&session, items, count); }
   davu::PanelSession session;
-  far::PluginPanelItem *items = nullptr;
+  farapi::PluginPanelItem *items = nullptr;
   int count = 0;
 };
 
@@ -112,8 +112,8 @@ TEST_F(Listing, EveryFieldOfEveryItemInLibraryOrder) {
   ASSERT_EQ(count, 3);
   for (int i = 0; i < count; ++i) {
     const tagFILE_ENTRY &r = memories[0].records[i];
-    const far::PluginPanelItem &item = items[i];
-    const far::FindData &d = item.FindData;
+    const farapi::PluginPanelItem &item = items[i];
+    const farapi::FindData &d = item.FindData;
     EXPECT_EQ(d.dwFileAttributes, static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE));
     EXPECT_EQ(Ticks(d.ftCreationTime),
               Expected(r.CreationDate, r.CreationTime));
@@ -218,16 +218,16 @@ TEST_F(Listing, InvalidDatesGiveZeroNotTheEarlierItemsTime) {
 TEST_F(Listing, PlayerNotReadyShowsTheNoticeAndListsNothing) {
   memories[0].records = {Record("a.mp3", 1, 1, kDate, kTime)};
   not_ready = 1;
-  for (int opMode : {0, int(far::OPM_FIND), int(far::OPM_SILENT)}) {
+  for (int opMode : {0, int(farapi::OPM_FIND), int(farapi::OPM_SILENT)}) {
     spine_test::Recorded().boxes.clear();
-    items = reinterpret_cast<far::PluginPanelItem *>(1);
+    items = reinterpret_cast<farapi::PluginPanelItem *>(1);
     count = 9;
     EXPECT_EQ(davu::GetFindDataImpl(&session, &items, &count, opMode), 1);
     EXPECT_EQ(items, nullptr);
     EXPECT_EQ(count, 0);
     ASSERT_EQ(spine_test::Recorded().boxes.size(), 1u);
     const spine_test::RecordedBox &box = spine_test::Recorded().boxes[0];
-    EXPECT_EQ(box.flags, static_cast<DWORD>(far::FMSG_WARNING));
+    EXPECT_EQ(box.flags, static_cast<DWORD>(farapi::FMSG_WARNING));
     EXPECT_EQ(box.helpTopic, "Messages");
     EXPECT_EQ(box.items, spine_test::Texts({7, 10, 44}));
     EXPECT_EQ(box.buttons, 1);

@@ -76,8 +76,8 @@ protected:
     ASSERT_NE(panel, INVALID_HANDLE_VALUE);
   }
   // The plug-in's items, without the host's "..".
-  std::vector<far::PluginPanelItem> Items() {
-    std::vector<far::PluginPanelItem> items;
+  std::vector<farapi::PluginPanelItem> Items() {
+    std::vector<farapi::PluginPanelItem> items;
     for (const farhost::PanelEntry &entry : host->Model().entries)
       if (!entry.dots)
         items.push_back(entry.item);
@@ -105,10 +105,10 @@ TEST_F(SimulatedListing, FilesInLibraryOrderWithEveryField) {
   Put(simplayer::kExternal, "card.mp3", "c", times[1]);
 
   Open();
-  std::vector<far::PluginPanelItem> items = Items();
+  std::vector<farapi::PluginPanelItem> items = Items();
   ASSERT_EQ(items.size(), 3u);
   for (int i = 0; i < 3; ++i) {
-    const far::PluginPanelItem &item = items[i];
+    const farapi::PluginPanelItem &item = items[i];
     EXPECT_EQ(std::string(item.FindData.cFileName), names[i]);
     EXPECT_EQ(item.FindData.dwFileAttributes,
               static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE));
@@ -147,7 +147,7 @@ TEST_F(SimulatedListing, IndexAbove65535KeepsItsLow16Bits) {
       Put(simplayer::kInternal, "a.mp3", "a", simplayer::CurrentTimes());
   Configure([](simplayer::PlayerConfig &c) { c.indexHighBits = 0x30000; });
   Open();
-  std::vector<far::PluginPanelItem> items = Items();
+  std::vector<farapi::PluginPanelItem> items = Items();
   ASSERT_EQ(items.size(), 1u);
   EXPECT_EQ(items[0].UserData, index);
 }
@@ -157,7 +157,7 @@ TEST_F(SimulatedListing, NameOf300BytesIsCutTo260) {
   name += ".mp3";
   Put(simplayer::kInternal, name, "x", simplayer::CurrentTimes());
   Open();
-  std::vector<far::PluginPanelItem> items = Items();
+  std::vector<farapi::PluginPanelItem> items = Items();
   ASSERT_EQ(items.size(), 1u);
   EXPECT_EQ(std::string(items[0].FindData.cFileName, 260), name.substr(0, 260));
   EXPECT_EQ(items[0].FindData.cAlternateFileName[0], 0);
@@ -167,7 +167,7 @@ TEST_F(SimulatedListing, RecordNameWithoutZeroByte) {
   Put(simplayer::kInternal, "short.mp3", "x", simplayer::CurrentTimes());
   Configure([](simplayer::PlayerConfig &c) { c.unterminatedNames = true; });
   Open();
-  std::vector<far::PluginPanelItem> items = Items();
+  std::vector<farapi::PluginPanelItem> items = Items();
   ASSERT_EQ(items.size(), 1u);
   std::string shown(items[0].FindData.cFileName, 260);
   EXPECT_EQ(shown.substr(0, 9), "short.mp3");
@@ -179,7 +179,7 @@ TEST_F(SimulatedListing, PlayerNamesArriveInThePcCodePage) {
   // CP1252 0xC4 ("Ä") on the player is CP437 0x8E on the PC.
   Put(simplayer::kInternal, "\xC4rger.mp3", "x", simplayer::CurrentTimes());
   Open();
-  std::vector<far::PluginPanelItem> items = Items();
+  std::vector<farapi::PluginPanelItem> items = Items();
   ASSERT_EQ(items.size(), 1u);
   EXPECT_EQ(std::string(items[0].FindData.cFileName),
             std::string(1, static_cast<char>(

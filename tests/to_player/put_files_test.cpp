@@ -81,7 +81,7 @@ protected:
     host.reset(new farhost::Host(options));
     std::string error;
     ASSERT_TRUE(host->Load(pluginDir.Path(), &error)) << error;
-    HANDLE panel = host->OpenPlugin(far::OPEN_PLUGINSMENU);
+    HANDLE panel = host->OpenPlugin(farapi::OPEN_PLUGINSMENU);
     ASSERT_TRUE(host->PanelOpen());
     session = static_cast<davu::PanelSession *>(panel);
     ASSERT_TRUE(host->SetPcFolder(Bare(pc)));
@@ -98,7 +98,7 @@ protected:
   }
   // Copies or moves the PC selection after answering the confirmation.
   int Put(bool move, int answer = kGoOn, int opMode = 0) {
-    if (!(opMode & far::OPM_SILENT))
+    if (!(opMode & farapi::OPM_SILENT))
       host->QueueAnswer(answer);
     return host->CopyFromPc(move, opMode);
   }
@@ -517,7 +517,7 @@ TEST_F(PutFilesTest, SilentCopyAsksNothingAndReplaces) {
   Open();
   Pc("a.mp3", "new");
   SelectPc({"a.mp3"});
-  EXPECT_EQ(Put(false, kGoOn, far::OPM_SILENT), 1);
+  EXPECT_EQ(Put(false, kGoOn, farapi::OPM_SILENT), 1);
   EXPECT_TRUE(BoxTexts().empty());
   EXPECT_EQ(PlayerBytes(davu::MEM_INTERNAL, "a.mp3"), "new");
 }
