@@ -4,115 +4,78 @@
 
 namespace commands_test {
 
-std::string Bare(const testing_support::TempDir &dir) {
-  std::string path = dir.Path();
-  path.pop_back();
-  return path;
-}
-
 void CommandsTest::SetUp() {
   ASSERT_TRUE(farhost::MakePluginFolder(pluginDir.Path()));
   registryRoot = testing_support::UniqueRegistryRoot("commands");
-  std::string error;
-  ASSERT_TRUE(simplayer::CreateStore(Bare(playerDir), 1000000, 2000000, &error))
-      << error;
-  SetEnvironmentVariableA("DAVU_PLAYER", Bare(playerDir).c_str());
+  ASSERT_TRUE(plugin_fixture::StartPlayer(Bare(playerDir), 1000000, 2000000));
 }
 
 void CommandsTest::TearDown() {
   host.reset();
-  SetEnvironmentVariableA("DAVU_PLAYER", nullptr);
+  plugin_fixture::StopPlayer();
   testing_support::DeleteRegistryTree(registryRoot);
 }
 
 void CommandsTest::Load(bool open) {
-  farhost::HostOptions options;
-  options.rootKey = registryRoot;
-  options.progress = farhost::ProgressMode::All;
-  options.echoCalls = false;
-  host.reset(new farhost::Host(options));
-  std::string error;
-  ASSERT_TRUE(host->Load(pluginDir.Path(), &error)) << error;
+  ASSERT_TRUE(
+      plugin_fixture::LoadPlugin(registryRoot, pluginDir.Path(), &host));
   if (!open)
     return;
-  HANDLE panel = host->OpenPlugin(farapi::OPEN_PLUGINSMENU);
-  ASSERT_TRUE(host->PanelOpen());
-  session = static_cast<davu::PanelSession *>(panel);
+  ASSERT_TRUE(plugin_fixture::OpenPanel(*host, &session));
   ASSERT_TRUE(host->SetPcFolder(Bare(pc)));
   ClearCalls();
   host->ClearRecords();
 }
 
 simplayer::PlayerStore CommandsTest::Store() {
-  simplayer::PlayerStore store;
-  std::string error;
-  EXPECT_TRUE(simplayer::LoadStore(Bare(playerDir), &store, &error)) << error;
-  return store;
+  return plugin_fixture::ReadPlayer(Bare(playerDir));
 }
 
 void CommandsTest::SaveStore(const simplayer::PlayerStore &store) {
-  std::string error;
-  EXPECT_TRUE(simplayer::SaveStore(store, &error)) << error;
+  plugin_fixture::WritePlayer(store);
 }
 
 uint16_t CommandsTest::Put(int memory, const std::string &name,
                            const std::string &bytes,
                            const simplayer::FileTimes &times) {
-  simplayer::PlayerStore store = Store();
   uint16_t index = 0;
-  std::string error;
-  EXPECT_EQ(
-      simplayer::PutBytes(&store, memory, name, bytes, times, &index, &error),
-      simplayer::PutResult::Done)
-      << error;
+  EXPECT_TRUE(plugin_fixture::PutOnPlayer(Bare(playerDir), memory, name, bytes,
+                                          times, &index));
   return index;
 }
 
 void CommandsTest::Fail(const std::string &method, int index, int nth,
                         int result) {
-  simplayer::PlayerStore store = Store();
-  simplayer::FailRule rule;
-  rule.method = method;
-  rule.index = index;
-  rule.nth = nth;
-  rule.result = result;
-  store.config.failRules.push_back(rule);
-  SaveStore(store);
+  plugin_fixture::ChangePlayer(Bare(playerDir),
+                               [&](simplayer::PlayerStore &store) {
+                                 simplayer::FailRule rule;
+                                 rule.method = method;
+                                 rule.index = index;
+                                 rule.nth = nth;
+                                 rule.result = result;
+                                 store.config.failRules.push_back(rule);
+                               });
 }
 
 void CommandsTest::SlowTransfers() {
-  simplayer::PlayerStore store = Store();
-  store.config.chunkSize = 4;
-  store.config.bytesPerSecond = 400;
-  SaveStore(store);
+  plugin_fixture::ChangePlayer(Bare(playerDir),
+                               [](simplayer::PlayerStore &store) {
+                                 store.config.chunkSize = 4;
+                                 store.config.bytesPerSecond = 400;
+                               });
 }
 
 Names CommandsTest::OnPlayer(int memory) {
-  Names names;
-  for (const simplayer::StoredFile &file : Store().memories[memory].files)
-    names.push_back(file.name);
-  return names;
+  return plugin_fixture::PlayerNames(Bare(playerDir), memory);
 }
 
 std::string CommandsTest::PlayerBytes(int memory, const std::string &name) {
-  simplayer::PlayerStore store = Store();
-  for (const simplayer::StoredFile &file : store.memories[memory].files) {
-    std::string bytes;
-    if (file.name == name &&
-        simplayer::ReadContents(store, memory, file.index, &bytes))
-      return bytes;
-  }
-  return "<missing>";
+  return plugin_fixture::PlayerBytes(Bare(playerDir), memory, name);
 }
 
 std::vector<simplayer::CallRecord>
 CommandsTest::Calls(const std::string &method) {
-  std::vector<simplayer::CallRecord> all, chosen;
-  simplayer::ReadCallLog(Bare(playerDir), &all);
-  for (const simplayer::CallRecord &call : all)
-    if (method.empty() || call.method == method)
-      chosen.push_back(call);
-  return chosen;
+  return plugin_fixture::CallsTo(Bare(playerDir), method);
 }
 
 void CommandsTest::ClearCalls() {
@@ -120,10 +83,7 @@ void CommandsTest::ClearCalls() {
 }
 
 Names CommandsTest::Panel() {
-  Names names;
-  for (const farhost::PanelEntry &entry : host->Model().entries)
-    names.push_back(entry.Name());
-  return names;
+  return plugin_fixture::PanelNames(*host);
 }
 
 std::vector<int> CommandsTest::ControlCommands() {
@@ -140,24 +100,15 @@ int CommandsTest::CountControls(int command) {
 }
 
 Names CommandsTest::BoxTexts() {
-  Names texts;
-  for (const farhost::MessageRecord &box : host->Boxes())
-    texts.push_back(box.items.size() > 1 ? box.items[1] : "");
-  return texts;
+  return plugin_fixture::BoxTexts(*host);
 }
 
 Names CommandsTest::ProgressItemLines() {
-  Names lines;
-  for (const farhost::MessageRecord &box : host->ProgressBoxes())
-    if (box.items.size() > 1 && (lines.empty() || lines.back() != box.items[1]))
-      lines.push_back(box.items[1]);
-  return lines;
+  return plugin_fixture::ProgressItemLines(*host);
 }
 
 void CommandsTest::ExpectCleanHost() {
-  for (const std::string &problem : host->Problems())
-    ADD_FAILURE() << problem;
-  EXPECT_EQ(host->OpenScreens(), 0);
+  plugin_fixture::ExpectCleanHost(*host);
 }
 
 } // namespace commands_test

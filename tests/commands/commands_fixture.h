@@ -7,6 +7,7 @@
 #include "plugin/plugin_state.h"
 #include "sim/farhost/host_core.h"
 #include "sim/usbctrl/player_store.h"
+#include "tests/support/plugin_fixture.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -18,9 +19,7 @@
 namespace commands_test {
 
 using Names = std::vector<std::string>;
-
-// A folder path without its trailing backslash.
-std::string Bare(const testing_support::TempDir &dir);
+using plugin_fixture::Bare;
 
 class CommandsTest : public ::testing::Test {
 protected:

@@ -128,14 +128,7 @@ protected:
   }
   std::string KeyPath() { return registryRoot + "\\DAVU Manager\\"; }
   void StoreSetting(const char *name, const std::string &text) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, KeyPath().c_str(), 0, nullptr,
-                              0, KEY_WRITE, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExA(key, name, 0, REG_SZ,
-                   reinterpret_cast<const BYTE *>(text.c_str()),
-                   static_cast<DWORD>(text.size() + 1));
-    RegCloseKey(key);
+    ASSERT_TRUE(testing_support::WriteRegistryValue(KeyPath(), name, text));
   }
   // The stored text, or "<missing>".
   std::string Stored(const char *name) {

@@ -184,19 +184,11 @@ struct OemFileApis {
   ~OemFileApis() { SetFileApisToANSI(); }
 };
 
-// Reads a file through CreateFileA, which follows the file functions' code
-// page (the C library's fopen does not).
+// Through the file functions' code page, as the player wrote the name.
 std::string ReadThroughFileApis(const std::string &path) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ,
-                            nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE)
-    return "<cannot open " + path + ">";
   std::string bytes;
-  char buffer[4096];
-  DWORD got = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
-    bytes.append(buffer, got);
-  CloseHandle(file);
+  if (!testing_support::ReadThroughFileApis(path, &bytes))
+    return "<cannot open " + path + ">";
   return bytes;
 }
 

@@ -6,6 +6,7 @@
 #include "plugin/plugin_state.h"
 #include "sim/farhost/host_core.h"
 #include "sim/usbctrl/player_store.h"
+#include "tests/support/plugin_fixture.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -62,8 +63,8 @@ protected:
   int threadsAtOpen = 0;
 };
 
-int ThreadsOfThisProcess();
-std::string CurrentFolder();
-std::string Bare(const std::string &folder);
+using plugin_fixture::Bare;
+using testing_support::CurrentFolder;
+using testing_support::ThreadsOfThisProcess;
 
 } // namespace from_player

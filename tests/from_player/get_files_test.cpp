@@ -19,16 +19,9 @@ protected:
   // Through the file APIs, whose code page the host has set, as the
   // plug-in names its files.
   std::string DestBytes(const std::string &name) const {
-    HANDLE file = CreateFileA(Dest(name).c_str(), GENERIC_READ, FILE_SHARE_READ,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-      return "<missing>";
     std::string bytes;
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
-      bytes.append(buffer, got);
-    CloseHandle(file);
+    if (!testing_support::ReadThroughFileApis(Dest(name), &bytes))
+      return "<missing>";
     return bytes;
   }
   bool WriteDest(const std::string &name, const std::string &bytes) const {

@@ -5,10 +5,9 @@
 #include "plugin/plugin_state.h"
 #include "progress/progress_thread.h"
 #include "tests/progress/fake_host.h"
+#include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
-
-#include <tlhelp32.h>
 
 namespace {
 
@@ -21,20 +20,7 @@ HANDLE OpenWindowThread(HWND window) {
             : nullptr;
 }
 
-int ThreadsOfThisProcess() {
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-  if (snapshot == INVALID_HANDLE_VALUE)
-    return -1;
-  int count = 0;
-  THREADENTRY32 entry{};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = Thread32First(snapshot, &entry); more;
-       more = Thread32Next(snapshot, &entry))
-    if (entry.th32OwnerProcessID == GetCurrentProcessId())
-      ++count;
-  CloseHandle(snapshot);
-  return count;
-}
+using testing_support::ThreadsOfThisProcess;
 
 class ProgressThreadTest : public ::testing::Test {
 protected:

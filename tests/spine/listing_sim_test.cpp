@@ -3,6 +3,7 @@
 #include "plugin/plugin_state.h"
 #include "sim/farhost/host_core.h"
 #include "sim/usbctrl/player_store.h"
+#include "tests/support/plugin_fixture.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -31,31 +32,21 @@ uint64_t Windows(const simplayer::DosStamp &stamp) {
 class SimulatedListing : public ::testing::Test {
 protected:
   void SetUp() override {
-    std::string error;
     ASSERT_TRUE(
-        simplayer::CreateStore(store.Path(), 16u << 20, 32u << 20, &error))
-        << error;
-    SetEnvironmentVariableA("DAVU_PLAYER", store.Path().c_str());
+        plugin_fixture::StartPlayer(store.Path(), 16u << 20, 32u << 20));
   }
   void TearDown() override {
     host.reset();
-    SetEnvironmentVariableA("DAVU_PLAYER", nullptr);
+    plugin_fixture::StopPlayer();
   }
   simplayer::PlayerStore Load() {
-    simplayer::PlayerStore s;
-    std::string error;
-    EXPECT_TRUE(simplayer::LoadStore(store.Path(), &s, &error)) << error;
-    return s;
+    return plugin_fixture::ReadPlayer(store.Path());
   }
   uint16_t Put(int memory, const std::string &name, const std::string &bytes,
                const simplayer::FileTimes &times) {
-    simplayer::PlayerStore s = Load();
     uint16_t index = 0;
-    std::string error;
-    EXPECT_EQ(
-        simplayer::PutBytes(&s, memory, name, bytes, times, &index, &error),
-        simplayer::PutResult::Done)
-        << error;
+    EXPECT_TRUE(plugin_fixture::PutOnPlayer(store.Path(), memory, name, bytes,
+                                            times, &index));
     return index;
   }
   void Configure(void (*change)(simplayer::PlayerConfig &)) {

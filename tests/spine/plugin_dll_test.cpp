@@ -66,14 +66,8 @@ protected:
     EXPECT_EQ(box.buttons, 0);
   }
   void StoreSetting(const char *name, const char *value) {
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER,
-                              (root + "\\DAVU Manager").c_str(), 0, nullptr, 0,
-                              KEY_WRITE, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(value),
-                   strlen(value) + 1);
-    RegCloseKey(key);
+    ASSERT_TRUE(testing_support::WriteRegistryValue(root + "\\DAVU Manager",
+                                                    name, value));
   }
 
   std::string root;

@@ -97,15 +97,8 @@ protected:
   void TearDown() override { testing_support::DeleteRegistryTree(root); }
   void Store(const char *name, const std::string &value, DWORD type = REG_SZ,
              bool withZero = true) {
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER,
-                              (root + "\\DAVU Manager").c_str(), 0, nullptr, 0,
-                              KEY_WRITE, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExA(key, name, 0, type,
-                   reinterpret_cast<const BYTE *>(value.c_str()),
-                   static_cast<DWORD>(value.size() + (withZero ? 1 : 0)));
-    RegCloseKey(key);
+    ASSERT_TRUE(testing_support::WriteRegistryValue(
+        root + "\\DAVU Manager", name, value, type, withZero));
   }
   std::string root;
 };

@@ -1,5 +1,7 @@
 #include "tests/support/test_support.h"
 
+#include <tlhelp32.h>
+
 #include <atomic>
 #include <cstdio>
 
@@ -128,6 +130,54 @@ std::string UniqueRegistryRoot(const std::string &prefix) {
   snprintf(name, sizeof name, "Software\\DAVU Tests\\%s-%lu-%u",
            prefix.c_str(), GetCurrentProcessId(), temp_counter.fetch_add(1));
   return name;
+}
+
+bool WriteRegistryValue(const std::string &keyPath, const char *name,
+                        const std::string &value, DWORD type, bool withZero) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, nullptr, 0,
+                      KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    return false;
+  RegSetValueExA(key, name, 0, type,
+                 reinterpret_cast<const BYTE *>(value.c_str()),
+                 static_cast<DWORD>(value.size() + (withZero ? 1 : 0)));
+  RegCloseKey(key);
+  return true;
+}
+
+bool ReadThroughFileApis(const std::string &path, std::string *bytes) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return false;
+  bytes->clear();
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+    bytes->append(buffer, got);
+  CloseHandle(file);
+  return true;
+}
+
+int ThreadsOfThisProcess() {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snapshot == INVALID_HANDLE_VALUE)
+    return -1;
+  int count = 0;
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Thread32First(snapshot, &entry); more;
+       more = Thread32Next(snapshot, &entry))
+    if (entry.th32OwnerProcessID == GetCurrentProcessId())
+      ++count;
+  CloseHandle(snapshot);
+  return count;
+}
+
+std::string CurrentFolder() {
+  char buffer[4096] = {};
+  GetCurrentDirectoryA(sizeof buffer, buffer);
+  return buffer;
 }
 
 } // namespace testing_support

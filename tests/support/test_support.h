@@ -40,6 +40,12 @@ bool FileExists(const std::string &path);
 bool CopyFileTo(const std::string &from, const std::string &to);
 // Names in a folder (files and folders, without "." and "..").
 std::vector<std::string> ListFolder(const std::string &folder);
+// Reads through CreateFileA, which follows the file functions' code page
+// (the C library's fopen does not).
+bool ReadThroughFileApis(const std::string &path, std::string *bytes);
+
+int ThreadsOfThisProcess();
+std::string CurrentFolder();
 
 // A module loaded for the length of a scope.
 class LoadedModule {
@@ -68,5 +74,10 @@ void DeleteRegistryTree(const std::string &path);
 // A registry root path unique to this process and call, for settings that
 // must not be shared between tests.
 std::string UniqueRegistryRoot(const std::string &prefix);
+// Stores a value under HKEY_CURRENT_USER\keyPath, creating the key; false
+// when the key cannot be created.
+bool WriteRegistryValue(const std::string &keyPath, const char *name,
+                        const std::string &value, DWORD type = REG_SZ,
+                        bool withZero = true);
 
 } // namespace testing_support

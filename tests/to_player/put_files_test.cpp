@@ -4,6 +4,7 @@
 #include "plugin/plugin_state.h"
 #include "sim/farhost/host_core.h"
 #include "sim/usbctrl/player_store.h"
+#include "tests/support/plugin_fixture.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -27,11 +28,7 @@ constexpr int kPlaylists = 2;
 // Buttons of the free-space warning.
 constexpr int kSwitchWhenFull = 1;
 
-std::string Bare(const TempDir &dir) {
-  std::string path = dir.Path();
-  path.pop_back();
-  return path;
-}
+using plugin_fixture::Bare;
 
 bool MakeFolder(const std::string &path) {
   return CreateDirectoryA(path.c_str(), nullptr) != 0;
@@ -39,15 +36,8 @@ bool MakeFolder(const std::string &path) {
 
 void WriteSetting(const std::string &root, const char *name,
                   const std::string &text) {
-  HKEY key = nullptr;
-  std::string path = root + "\\DAVU Manager\\";
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0,
-                            KEY_WRITE, nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-  RegSetValueExA(key, name, 0, REG_SZ,
-                 reinterpret_cast<const BYTE *>(text.c_str()),
-                 static_cast<DWORD>(text.size() + 1));
-  RegCloseKey(key);
+  ASSERT_TRUE(testing_support::WriteRegistryValue(root + "\\DAVU Manager\\",
+                                                  name, text));
 }
 
 class PutFilesTest : public ::testing::Test {
@@ -55,15 +45,11 @@ protected:
   void SetUp() override {
     ASSERT_TRUE(farhost::MakePluginFolder(pluginDir.Path()));
     registryRoot = testing_support::UniqueRegistryRoot("toplayer");
-    std::string error;
-    ASSERT_TRUE(
-        simplayer::CreateStore(Bare(playerDir), 1000000, 1000000, &error))
-        << error;
-    SetEnvironmentVariableA("DAVU_PLAYER", Bare(playerDir).c_str());
+    ASSERT_TRUE(plugin_fixture::StartPlayer(Bare(playerDir), 1000000, 1000000));
   }
   void TearDown() override {
     host.reset();
-    SetEnvironmentVariableA("DAVU_PLAYER", nullptr);
+    plugin_fixture::StopPlayer();
     testing_support::DeleteRegistryTree(registryRoot);
   }
 
@@ -74,16 +60,9 @@ protected:
       WriteSetting(registryRoot, "CurDirExt", curDirExt);
     if (subDirExt)
       WriteSetting(registryRoot, "SubDirExt", subDirExt);
-    farhost::HostOptions options;
-    options.rootKey = registryRoot;
-    options.progress = farhost::ProgressMode::All;
-    options.echoCalls = false;
-    host.reset(new farhost::Host(options));
-    std::string error;
-    ASSERT_TRUE(host->Load(pluginDir.Path(), &error)) << error;
-    HANDLE panel = host->OpenPlugin(farapi::OPEN_PLUGINSMENU);
-    ASSERT_TRUE(host->PanelOpen());
-    session = static_cast<davu::PanelSession *>(panel);
+    ASSERT_TRUE(
+        plugin_fixture::LoadPlugin(registryRoot, pluginDir.Path(), &host));
+    ASSERT_TRUE(plugin_fixture::OpenPanel(*host, &session));
     ASSERT_TRUE(host->SetPcFolder(Bare(pc)));
     host->ClearRecords(); // the connecting box is not this operation's
   }
@@ -104,85 +83,59 @@ protected:
   }
 
   simplayer::PlayerStore Store() {
-    simplayer::PlayerStore store;
-    std::string error;
-    EXPECT_TRUE(simplayer::LoadStore(Bare(playerDir), &store, &error)) << error;
-    return store;
+    return plugin_fixture::ReadPlayer(Bare(playerDir));
   }
   void SaveStore(const simplayer::PlayerStore &store) {
-    std::string error;
-    EXPECT_TRUE(simplayer::SaveStore(store, &error)) << error;
+    plugin_fixture::WritePlayer(store);
   }
   // The memories start empty, so the capacity is the free space.
   void SetFreeSpace(int memory, uint32_t bytes) {
-    simplayer::PlayerStore store = Store();
-    store.memories[memory].capacity = bytes;
-    SaveStore(store);
+    plugin_fixture::ChangePlayer(Bare(playerDir),
+                                 [&](simplayer::PlayerStore &store) {
+                                   store.memories[memory].capacity = bytes;
+                                 });
   }
   void OnPlayerAlready(int memory, const std::string &name,
                        const std::string &bytes) {
-    simplayer::PlayerStore store = Store();
-    uint16_t index = 0;
-    std::string error;
-    ASSERT_EQ(simplayer::PutBytes(&store, memory, name, bytes,
-                                  simplayer::CurrentTimes(), &index, &error),
-              simplayer::PutResult::Done)
-        << error;
+    ASSERT_TRUE(plugin_fixture::PutOnPlayer(Bare(playerDir), memory, name,
+                                            bytes, simplayer::CurrentTimes()));
   }
   void FailDownloadCall(int nth, int result) {
-    simplayer::PlayerStore store = Store();
-    simplayer::FailRule rule;
-    rule.method = "Download";
-    rule.nth = nth;
-    rule.result = result;
-    store.config.failRules.push_back(rule);
-    SaveStore(store);
+    plugin_fixture::ChangePlayer(Bare(playerDir),
+                                 [&](simplayer::PlayerStore &store) {
+                                   simplayer::FailRule rule;
+                                   rule.method = "Download";
+                                   rule.nth = nth;
+                                   rule.result = result;
+                                   store.config.failRules.push_back(rule);
+                                 });
   }
   // Small chunks at a low rate: every file draws several progress boxes.
   void SlowTransfers() {
-    simplayer::PlayerStore store = Store();
-    store.config.chunkSize = 4;
-    store.config.bytesPerSecond = 400;
-    SaveStore(store);
+    plugin_fixture::ChangePlayer(Bare(playerDir),
+                                 [](simplayer::PlayerStore &store) {
+                                   store.config.chunkSize = 4;
+                                   store.config.bytesPerSecond = 400;
+                                 });
   }
   std::vector<std::string> OnPlayer(int memory) {
-    std::vector<std::string> names;
-    for (const simplayer::StoredFile &file : Store().memories[memory].files)
-      names.push_back(file.name);
+    std::vector<std::string> names =
+        plugin_fixture::PlayerNames(Bare(playerDir), memory);
     std::sort(names.begin(), names.end());
     return names;
   }
   std::string PlayerBytes(int memory, const std::string &name) {
-    simplayer::PlayerStore store = Store();
-    for (const simplayer::StoredFile &file : store.memories[memory].files) {
-      std::string bytes;
-      if (file.name == name &&
-          simplayer::ReadContents(store, memory, file.index, &bytes))
-        return bytes;
-    }
-    return "<missing>";
+    return plugin_fixture::PlayerBytes(Bare(playerDir), memory, name);
   }
   // The boxes other than the progress box, with their first text item.
   std::vector<std::string> BoxTexts() {
-    std::vector<std::string> texts;
-    for (const farhost::MessageRecord &box : host->Boxes())
-      texts.push_back(box.items.size() > 1 ? box.items[1] : "");
-    return texts;
+    return plugin_fixture::BoxTexts(*host);
   }
   std::string Msg(int id) { return host->Language().messages.at(id); }
   std::vector<std::string> ProgressItemLines() {
-    std::vector<std::string> lines;
-    for (const farhost::MessageRecord &box : host->ProgressBoxes())
-      if (box.items.size() > 1 &&
-          (lines.empty() || lines.back() != box.items[1]))
-        lines.push_back(box.items[1]);
-    return lines;
+    return plugin_fixture::ProgressItemLines(*host);
   }
-  void ExpectCleanHost() {
-    for (const std::string &problem : host->Problems())
-      ADD_FAILURE() << problem;
-    EXPECT_EQ(host->OpenScreens(), 0);
-  }
+  void ExpectCleanHost() { plugin_fixture::ExpectCleanHost(*host); }
 
   TempDir pluginDir, playerDir, pc;
   std::string registryRoot;
