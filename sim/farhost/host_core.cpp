@@ -45,30 +45,15 @@ const char *SortName(int mode) {
 
 // OpenPluginInfo flags by name, unknown bits in hex.
 std::string PanelFlagNames(DWORD flags) {
-  static const struct {
-    DWORD bit;
-    const char *name;
-  } names[] = {{farapi::OPIF_USEFILTER, "USEFILTER"},
-               {farapi::OPIF_USESORTGROUPS, "USESORTGROUPS"},
-               {farapi::OPIF_USEHIGHLIGHTING, "USEHIGHLIGHTING"},
-               {farapi::OPIF_ADDDOTS, "ADDDOTS"},
-               {farapi::OPIF_RAWSELECTION, "RAWSELECTION"},
-               {farapi::OPIF_REALNAMES, "REALNAMES"},
-               {farapi::OPIF_SHOWPRESERVECASE, "SHOWPRESERVECASE"}};
-  std::string out;
-  DWORD rest = flags;
-  for (const auto &n : names)
-    if (flags & n.bit) {
-      out += out.empty() ? "" : "|";
-      out += n.name;
-      rest &= ~n.bit;
-    }
-  if (rest) {
-    char buffer[24];
-    snprintf(buffer, sizeof buffer, "%s0x%lX", out.empty() ? "" : "|",
-             static_cast<unsigned long>(rest));
-    out += buffer;
-  }
+  static const NamedBit names[] = {
+      {farapi::OPIF_USEFILTER, "USEFILTER"},
+      {farapi::OPIF_USESORTGROUPS, "USESORTGROUPS"},
+      {farapi::OPIF_USEHIGHLIGHTING, "USEHIGHLIGHTING"},
+      {farapi::OPIF_ADDDOTS, "ADDDOTS"},
+      {farapi::OPIF_RAWSELECTION, "RAWSELECTION"},
+      {farapi::OPIF_REALNAMES, "REALNAMES"},
+      {farapi::OPIF_SHOWPRESERVECASE, "SHOWPRESERVECASE"}};
+  std::string out = BitNames(flags, names);
   return out.empty() ? "0" : out;
 }
 

@@ -72,6 +72,17 @@ extern Host::Impl *g_active;
 // Text helpers shared by the formatters.
 std::string Printable(const std::string &text);
 std::string FlagNames(DWORD flags);
+struct NamedBit {
+  DWORD bit;
+  const char *name;
+};
+// The names of the set bits joined by '|', unknown bits in hex; empty when
+// no bit is set.
+std::string BitNames(DWORD flags, const NamedBit *names, size_t count);
+template <size_t N>
+std::string BitNames(DWORD flags, const NamedBit (&names)[N]) {
+  return BitNames(flags, names, N);
+}
 std::string FormatBox(const MessageRecord &box, bool rawTimes);
 std::string FormatDialog(const DialogRecord &dialog);
 std::string FormatTime(const FILETIME &time);

@@ -66,11 +66,7 @@ std::string TypeName(int type) {
 }
 
 std::string DialogFlagNames(DWORD flags) {
-  struct Named {
-    DWORD bit;
-    const char *name;
-  };
-  static const Named names[] = {
+  static const NamedBit names[] = {
       {0x200, "BOXCOLOR"},       {0x400, "GROUP"},
       {0x800, "LEFTTEXT"},       {0x1000, "MOVESELECT"},
       {0x2000, "SHOWAMPERSAND"}, {0x4000, "CENTERGROUP"},
@@ -78,21 +74,7 @@ std::string DialogFlagNames(DWORD flags) {
       {0x20000, "EDITOR"},       {0x40000, "HISTORY"},
       {0x400000, "MASKEDIT"},    {0x10000000, "HIDDEN"},
       {0x20000000, "READONLY"},  {0x80000000, "DISABLE"}};
-  std::string out;
-  DWORD rest = flags;
-  for (const Named &n : names)
-    if (flags & n.bit) {
-      out += out.empty() ? "" : "|";
-      out += n.name;
-      rest &= ~n.bit;
-    }
-  if (rest) {
-    char buffer[24];
-    snprintf(buffer, sizeof buffer, "%s0x%lX", out.empty() ? "" : "|",
-             static_cast<unsigned long>(rest));
-    out += buffer;
-  }
-  return out;
+  return BitNames(flags, names);
 }
 
 DialogItemRecord RecordItem(const farapi::FarDialogItem &item) {
@@ -133,26 +115,14 @@ std::string Printable(const std::string &text) {
   return out;
 }
 
-std::string FlagNames(DWORD flags) {
-  struct Named {
-    DWORD bit;
-    const char *name;
-  };
-  static const Named names[] = {{farapi::FMSG_WARNING, "WARNING"},
-                                {farapi::FMSG_ERRORTYPE, "ERRORTYPE"},
-                                {farapi::FMSG_KEEPBACKGROUND, "KEEPBACKGROUND"},
-                                {farapi::FMSG_DOWN, "DOWN"},
-                                {farapi::FMSG_LEFTALIGN, "LEFTALIGN"},
-                                {farapi::FMSG_ALLINONE, "ALLINONE"}};
-  if (flags == 0)
-    return "0";
+std::string BitNames(DWORD flags, const NamedBit *names, size_t count) {
   std::string out;
   DWORD rest = flags;
-  for (const Named &n : names)
-    if (flags & n.bit) {
+  for (size_t i = 0; i < count; ++i)
+    if (flags & names[i].bit) {
       out += out.empty() ? "" : "|";
-      out += n.name;
-      rest &= ~n.bit;
+      out += names[i].name;
+      rest &= ~names[i].bit;
     }
   if (rest) {
     char buffer[24];
@@ -161,6 +131,19 @@ std::string FlagNames(DWORD flags) {
     out += buffer;
   }
   return out;
+}
+
+std::string FlagNames(DWORD flags) {
+  static const NamedBit names[] = {
+      {farapi::FMSG_WARNING, "WARNING"},
+      {farapi::FMSG_ERRORTYPE, "ERRORTYPE"},
+      {farapi::FMSG_KEEPBACKGROUND, "KEEPBACKGROUND"},
+      {farapi::FMSG_DOWN, "DOWN"},
+      {farapi::FMSG_LEFTALIGN, "LEFTALIGN"},
+      {farapi::FMSG_ALLINONE, "ALLINONE"}};
+  if (flags == 0)
+    return "0";
+  return BitNames(flags, names);
 }
 
 std::string FormatBox(const MessageRecord &box, bool rawTimes) {
