@@ -1,21 +1,19 @@
 #!/usr/bin/env bash
-# Checks DAVUman.dll as the host will load it: the eleven entry points
-# exported under their undecorated names, nothing else exported, and only
-# DLLs that every Windows has imported.
-# Usage: check_plugin_dll.sh OBJDUMP DAVUman.dll
+# Checks a built DLL's tables: it exports exactly the given names and
+# imports only DLLs that every Windows has.
+# Usage: check-dll-tables.sh OBJDUMP DLL NAME...
 set -euo pipefail
 objdump=$1 dll=$2
+shift 2
 dump=$("$objdump" -p "$dll")
 
-expected=$(printf '%s\n' SetStartupInfo GetPluginInfo OpenPlugin \
-  GetOpenPluginInfo GetFindData FreeFindData GetFiles PutFiles DeleteFiles \
-  ProcessKey Configure | sort)
+expected=$(printf '%s\n' "$@" | sort)
 actual=$(printf '%s\n' "$dump" |
   sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
   sed -n 's/^[[:space:]]*\[[[:space:]]*[0-9]*\] //p' | sort)
 status=0
 if [ "$expected" != "$actual" ]; then
-  echo "exports differ from the host's entry points:"
+  echo "exports of $(basename "$dll") differ from the expected names:"
   diff <(printf '%s\n' "$expected") <(printf '%s\n' "$actual") || true
   status=1
 fi
@@ -31,5 +29,5 @@ for name in $imports; do
   esac
 done
 [ -n "$imports" ] || { echo "no imports found"; status=1; }
-[ $status -eq 0 ] && echo "11 exports, imports: $(echo $imports)"
+[ $status -eq 0 ] && echo "$# exports, imports: $(echo $imports)"
 exit $status
