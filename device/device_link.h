@@ -86,8 +86,8 @@ struct DeviceLink {
   int FindFirst(int memory, usbctrl::tagFILE_ENTRY *record);
   int FindNext(int memory, usbctrl::tagFILE_ENTRY *record);
   int SetProgressWindow(HWND window);
-  int GetMemorySizes(int *internalTotal, int *internalFree,
-                     int *externalTotal, int *externalFree);
+  int GetMemorySizes(int *internalTotal, int *internalFree, int *externalTotal,
+                     int *externalFree);
 
   // One device operation at a time.
   void BeginOperation(uint16_t opMode, uint32_t totalSize);

@@ -62,8 +62,7 @@ typedef int(__fastcall *NoArgFn)(void *self, void *unused);
 typedef int(__fastcall *GetVersionInfoFn)(void *self, void *unused,
                                           unsigned char *text64);
 typedef int(__fastcall *GetAvailMemoryFn)(void *self, void *unused,
-                                          int *internalTotal,
-                                          int *internalFree,
+                                          int *internalTotal, int *internalFree,
                                           int *externalTotal,
                                           int *externalFree);
 typedef int(__fastcall *FindFn)(void *self, void *unused,

@@ -233,7 +233,8 @@ static_assert(sizeof(OpenPluginInfo) == 72, "OpenPluginInfo is 72 bytes");
 static_assert(sizeof(PluginInfo) == 44, "PluginInfo is 44 bytes");
 static_assert(sizeof(PanelInfo) == 496, "PanelInfo is 496 bytes");
 static_assert(offsetof(PanelInfo, CurDir) == 220, "PanelInfo CurDir at 220");
-static_assert(offsetof(PanelInfo, SortMode) == 484, "PanelInfo SortMode at 484");
+static_assert(offsetof(PanelInfo, SortMode) == 484,
+              "PanelInfo SortMode at 484");
 static_assert(sizeof(PanelRedrawInfo) == 8, "PanelRedrawInfo is 8 bytes");
 static_assert(sizeof(FarStandardFunctions) == 228,
               "FarStandardFunctions is 228 bytes");

@@ -79,8 +79,8 @@ UploadOutcome UploadIntoFolder(int memory, uint32_t fileIndex, uint32_t size,
                                             : UploadOutcome::Failed;
 }
 
-int GetFilesImpl(PanelSession *session, farapi::PluginPanelItem *items, int count,
-                 int move, const char *destPath, int opMode) {
+int GetFilesImpl(PanelSession *session, farapi::PluginPanelItem *items,
+                 int count, int move, const char *destPath, int opMode) {
   if (!session || !Device().CheckReady())
     return -1;
   if (!destPath || strlen(destPath) > kDestinationPathLimit)

@@ -272,8 +272,8 @@ bool CheckFreeSpace(PanelSession &session, DeviceLink &link, uint64_t total) {
 
 } // namespace
 
-int PutFilesImpl(PanelSession *session, farapi::PluginPanelItem *items, int count,
-                 int move, int opMode) {
+int PutFilesImpl(PanelSession *session, farapi::PluginPanelItem *items,
+                 int count, int move, int opMode) {
   if (!session)
     return -1;
   DeviceLink &link = Device();

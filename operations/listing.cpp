@@ -69,8 +69,8 @@ int GetFindDataImpl(PanelSession *session, farapi::PluginPanelItem **items,
   return 1;
 }
 
-void FreeFindDataImpl(PanelSession * /*session*/, farapi::PluginPanelItem *items,
-                      int /*count*/) {
+void FreeFindDataImpl(PanelSession * /*session*/,
+                      farapi::PluginPanelItem *items, int /*count*/) {
   if (items)
     HeapFree(GetProcessHeap(), 0, items);
 }

@@ -18,9 +18,9 @@ public:
   OperationFrame(const OperationFrame &) = delete;
   OperationFrame &operator=(const OperationFrame &) = delete;
 
-  void SaveScreen();                             // SaveScreen(0, 0, -1, -1)
+  void SaveScreen();                               // SaveScreen(0, 0, -1, -1)
   void Begin(uint16_t opMode, uint32_t totalSize); // BeginOperation
-  void StartProgress();                          // StartProgressThread
+  void StartProgress();                            // StartProgressThread
   void StopProgress();
   void RestoreScreen();
   void EndOperation();

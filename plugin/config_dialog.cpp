@@ -32,19 +32,21 @@ uintptr_t Own(const char *text) {
 const CompactDialogItem kConfigItems[kItemCount] = {
     {farapi::DI_DOUBLEBOX, 3, 1, 64, 10, 0, 0, 0, 0, MSG_PLUGIN_NAME},
     {farapi::DI_CHECKBOX, 5, 2, 0, 0, 1, 0, 0, 0, MSG_CFG_DISK_MENU},
-    {farapi::DI_FIXEDIT, 7, 3, 7, 3, 0, 0, farapi::DIF_MASKEDIT, 0, Own(kEmptyText)},
-    {farapi::DI_TEXT, 9, 3, 0, 0, 0, 0, 0, 0, MSG_CFG_HOTKEY},
-    {farapi::DI_TEXT, 8, 4, 0, 0, 0, 0, farapi::DIF_SEPARATOR | farapi::DIF_BOXCOLOR, 0,
+    {farapi::DI_FIXEDIT, 7, 3, 7, 3, 0, 0, farapi::DIF_MASKEDIT, 0,
      Own(kEmptyText)},
+    {farapi::DI_TEXT, 9, 3, 0, 0, 0, 0, 0, 0, MSG_CFG_HOTKEY},
+    {farapi::DI_TEXT, 8, 4, 0, 0, 0, 0,
+     farapi::DIF_SEPARATOR | farapi::DIF_BOXCOLOR, 0, Own(kEmptyText)},
     {farapi::DI_TEXT, 5, 5, 0, 0, 0, 0, 0, 0, MSG_CFG_EXTENSIONS},
     {farapi::DI_TEXT, 7, 6, 0, 0, 0, 0, 0, 0, MSG_CFG_CURDIR_EXT},
     {farapi::DI_EDIT, 32, 6, 62, 10, 0, 0, 0, 0, Own(kEmptyText)},
     {farapi::DI_TEXT, 7, 7, 0, 0, 0, 0, 0, 0, MSG_CFG_SUBDIR_EXT},
     {farapi::DI_EDIT, 32, 7, 62, 10, 0, 0, 0, 0, Own(kEmptyText)},
-    {farapi::DI_TEXT, 5, 8, 0, 0, 0, 0, farapi::DIF_SEPARATOR | farapi::DIF_BOXCOLOR, 0,
-     Own(kEmptyText)},
+    {farapi::DI_TEXT, 5, 8, 0, 0, 0, 0,
+     farapi::DIF_SEPARATOR | farapi::DIF_BOXCOLOR, 0, Own(kEmptyText)},
     {farapi::DI_BUTTON, 0, 9, 0, 0, 0, 0, farapi::DIF_CENTERGROUP, 1, MSG_OK},
-    {farapi::DI_BUTTON, 0, 9, 0, 0, 0, 0, farapi::DIF_CENTERGROUP, 0, MSG_CANCEL},
+    {farapi::DI_BUTTON, 0, 9, 0, 0, 0, 0, farapi::DIF_CENTERGROUP, 0,
+     MSG_CANCEL},
 };
 
 // The field's text as a string that ends inside the field.

@@ -16,7 +16,9 @@
 using davu::PanelSession;
 
 namespace {
-PanelSession *Session(HANDLE panel) { return static_cast<PanelSession *>(panel); }
+PanelSession *Session(HANDLE panel) {
+  return static_cast<PanelSession *>(panel);
+}
 } // namespace
 
 extern "C" {
@@ -50,8 +52,8 @@ void WINAPI GetOpenPluginInfo(HANDLE panel, farapi::OpenPluginInfo *info) {
   }
 }
 
-int WINAPI GetFindData(HANDLE panel, farapi::PluginPanelItem **items, int *count,
-                       int opMode) {
+int WINAPI GetFindData(HANDLE panel, farapi::PluginPanelItem **items,
+                       int *count, int opMode) {
   try {
     return davu::GetFindDataImpl(Session(panel), items, count, opMode);
   } catch (...) {

@@ -13,11 +13,11 @@ namespace davu {
 int ShowMessageBox(DWORD flags, const char *helpTopic,
                    std::initializer_list<int> ids, int buttons);
 
-void ShowDeviceNotReady(); // [7, 10, 44]
+void ShowDeviceNotReady();           // [7, 10, 44]
 void ShowLoadFailure(int loadStage); // [7, 7 + stage, 44]
-void ShowHostTooOld();     // [11, 23, 44]
-void ShowConnectWarning(); // [11, 12, 44]
-void ShowConnectingBox();  // [24, 25], no buttons, stays on screen
+void ShowHostTooOld();               // [11, 23, 44]
+void ShowConnectWarning();           // [11, 12, 44]
+void ShowConnectingBox();            // [24, 25], no buttons, stays on screen
 
 // The whole screen saved for the length of a scope (or until Restore).
 class SavedScreen {

@@ -37,7 +37,8 @@ char *Label(int id) {
 
 } // namespace
 
-void GetOpenPluginInfoImpl(PanelSession *session, farapi::OpenPluginInfo *info) {
+void GetOpenPluginInfoImpl(PanelSession *session,
+                           farapi::OpenPluginInfo *info) {
   if (!info)
     return;
   bool external = session && session->Memory == MEM_EXTERNAL;

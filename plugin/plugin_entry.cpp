@@ -87,7 +87,8 @@ void GetPluginInfoImpl(farapi::PluginInfo *info) {
 }
 
 HANDLE OpenPluginImpl(int openFrom, int /*item*/) {
-  if (openFrom != farapi::OPEN_DISKMENU && openFrom != farapi::OPEN_PLUGINSMENU &&
+  if (openFrom != farapi::OPEN_DISKMENU &&
+      openFrom != farapi::OPEN_PLUGINSMENU &&
       openFrom != farapi::OPEN_SHORTCUT && openFrom != farapi::OPEN_COMMANDLINE)
     return INVALID_HANDLE_VALUE;
   if (HostTooOld)

@@ -131,8 +131,8 @@ void UpdateProgressAt(uint32_t progressValue, uint32_t now) {
   const char *items[kProgressLineCount];
   for (int i = 0; i < kProgressLineCount; ++i)
     items[i] = ProgressText[i];
-  HostInfo.Message(HostInfo.ModuleNumber, farapi::FMSG_LEFTALIGN, nullptr, items,
-                   lineCount, 0);
+  HostInfo.Message(HostInfo.ModuleNumber, farapi::FMSG_LEFTALIGN, nullptr,
+                   items, lineCount, 0);
   if (HostInfo.Text)
     HostInfo.Text(0, 0, 0, nullptr);
 }

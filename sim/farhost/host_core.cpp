@@ -781,14 +781,15 @@ void Host::RereadPc() {
   } while (FindNextFileA(search, &data));
   FindClose(search);
   // Folders first, then by name: a stable order for the transcript.
-  std::sort(found.begin(), found.end(),
-            [](const farapi::PluginPanelItem &a, const farapi::PluginPanelItem &b) {
-              bool da = a.FindData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
-              bool db = b.FindData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
-              if (da != db)
-                return da;
-              return strcmp(a.FindData.cFileName, b.FindData.cFileName) < 0;
-            });
+  std::sort(
+      found.begin(), found.end(),
+      [](const farapi::PluginPanelItem &a, const farapi::PluginPanelItem &b) {
+        bool da = a.FindData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+        bool db = b.FindData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+        if (da != db)
+          return da;
+        return strcmp(a.FindData.cFileName, b.FindData.cFileName) < 0;
+      });
   for (const farapi::PluginPanelItem &item : found) {
     pc_.items.push_back(item);
     pc_.selected.push_back(selected.count(ItemName(item)) > 0);
@@ -863,7 +864,8 @@ int Host::CallPutFiles(std::vector<farapi::PluginPanelItem> items, bool move,
   return result;
 }
 
-int Host::CallDeleteFiles(std::vector<farapi::PluginPanelItem> items, int opMode) {
+int Host::CallDeleteFiles(std::vector<farapi::PluginPanelItem> items,
+                          int opMode) {
   if (!api_.DeleteFiles)
     return -2;
   if (options_.echoCalls) {

@@ -117,8 +117,8 @@ struct DialogAnswer {
 
 struct PanelEntry {
   farapi::PluginPanelItem item{}; // the host's copy, Flags carry PPIF_SELECTED
-  bool dots = false;           // the host's own ".." entry
-  int order = 0;               // position in the plug-in's listing
+  bool dots = false;              // the host's own ".." entry
+  int order = 0;                  // position in the plug-in's listing
   std::string Name() const { return item.FindData.cFileName; }
   bool Selected() const { return (item.Flags & farapi::PPIF_SELECTED) != 0; }
 };
@@ -188,7 +188,8 @@ public:
     void(WINAPI *GetOpenPluginInfo)(HANDLE, farapi::OpenPluginInfo *) = nullptr;
     int(WINAPI *GetFindData)(HANDLE, farapi::PluginPanelItem **, int *,
                              int) = nullptr;
-    void(WINAPI *FreeFindData)(HANDLE, farapi::PluginPanelItem *, int) = nullptr;
+    void(WINAPI *FreeFindData)(HANDLE, farapi::PluginPanelItem *,
+                               int) = nullptr;
     int(WINAPI *GetFiles)(HANDLE, farapi::PluginPanelItem *, int, int, char *,
                           int) = nullptr;
     int(WINAPI *PutFiles)(HANDLE, farapi::PluginPanelItem *, int, int,

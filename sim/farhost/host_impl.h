@@ -89,6 +89,7 @@ std::string FormatTime(const FILETIME &time);
 
 // Fills the host table's service pointers (Menu .. DefDlgProc) and the
 // standard-function table with recording stubs.
-void FillServices(farapi::PluginStartupInfo *info, farapi::FarStandardFunctions *fsf);
+void FillServices(farapi::PluginStartupInfo *info,
+                  farapi::FarStandardFunctions *fsf);
 
 } // namespace farhost

@@ -212,8 +212,8 @@ std::string FormatDialog(const DialogRecord &d) {
       out += " default";
     if (a.flags)
       out += " " + DialogFlagNames(a.flags);
-    bool maskParam =
-        !a.mask.empty() || (a.type == farapi::DI_FIXEDIT && (a.flags & 0x400000));
+    bool maskParam = !a.mask.empty() ||
+                     (a.type == farapi::DI_FIXEDIT && (a.flags & 0x400000));
     if (maskParam)
       out += " mask=\"" + Printable(a.mask) + "\"";
     else if (a.selected || a.type == farapi::DI_CHECKBOX ||
@@ -395,7 +395,8 @@ const char *Host::Impl::GetMsg(int number, int id) {
 }
 
 int Host::Impl::Dialog(int number, int x1, int y1, int x2, int y2,
-                       const char *help, farapi::FarDialogItem *items, int count) {
+                       const char *help, farapi::FarDialogItem *items,
+                       int count) {
   std::lock_guard<std::mutex> lock(mutex);
   CheckNumber("Dialog", number);
   CheckHelp("Dialog", help);
@@ -530,7 +531,8 @@ const char *WINAPI SvcGetMsg(int number, int id) {
   return Active() ? Active()->GetMsg(number, id) : "";
 }
 int WINAPI SvcDialog(int number, int x1, int y1, int x2, int y2,
-                     const char *help, farapi::FarDialogItem *items, int count) {
+                     const char *help, farapi::FarDialogItem *items,
+                     int count) {
   return Active() ? Active()->Dialog(number, x1, y1, x2, y2, help, items, count)
                   : -1;
 }
@@ -555,8 +557,8 @@ void Unexpected(const char *name) {
 // Stubs with the services' real argument sizes, so that a call cleans the
 // stack as the plug-in expects.
 int WINAPI SvcMenu(int, int, int, int, DWORD, const char *, const char *,
-                   const char *, const int *, int *, const farapi::FarMenuItem *,
-                   int) {
+                   const char *, const int *, int *,
+                   const farapi::FarMenuItem *, int) {
   Unexpected("Menu");
   return -1;
 }
@@ -607,7 +609,8 @@ int WINAPI SvcInputBox(const char *, const char *, const char *, const char *,
   return 0;
 }
 int WINAPI SvcDialogEx(int, int, int, int, int, const char *,
-                       farapi::FarDialogItem *, int, DWORD, DWORD, void *, long) {
+                       farapi::FarDialogItem *, int, DWORD, DWORD, void *,
+                       long) {
   Unexpected("DialogEx");
   return -1;
 }

@@ -97,8 +97,8 @@ TEST(CompactDialogTable, WidensWithoutSignAndCopiesTexts) {
   static const char own[] = "own text";
   const davu::CompactDialogItem compact[] = {
       {farapi::DI_DOUBLEBOX, 3, 1, 200, 250, 0, 0, 0, 0, 7},
-      {farapi::DI_BUTTON, 0, 9, 0, 0, 255, 0xFFFFFFFFu, farapi::DIF_CENTERGROUP, 1,
-       reinterpret_cast<uintptr_t>(own)},
+      {farapi::DI_BUTTON, 0, 9, 0, 0, 255, 0xFFFFFFFFu, farapi::DIF_CENTERGROUP,
+       1, reinterpret_cast<uintptr_t>(own)},
   };
   farapi::FarDialogItem items[2];
   memset(items, 0x5A, sizeof items);

@@ -151,7 +151,7 @@ TEST(HostLoad, StartupTableAsFarFillsIt) {
   LoadedProbe p(options);
   const farapi::PluginStartupInfo *seen =
       Probe<const farapi::PluginStartupInfo *(WINAPI *)()>(p.host,
-                                                        "ProbeStartup")();
+                                                           "ProbeStartup")();
   EXPECT_EQ(seen->StructSize, 372);
   EXPECT_EQ(std::string(seen->ModuleName), p.folder.dir / "probe.dll");
   EXPECT_STREQ(seen->RootKey, "Software\\DAVU Tests\\probe");
@@ -176,7 +176,7 @@ TEST(HostLoad, SmallerTableAndRussianOnRequest) {
   LoadedProbe p(options);
   const farapi::PluginStartupInfo *seen =
       Probe<const farapi::PluginStartupInfo *(WINAPI *)()>(p.host,
-                                                        "ProbeStartup")();
+                                                           "ProbeStartup")();
   EXPECT_EQ(seen->StructSize, 368);
   farhost::PluginMenus menus;
   ASSERT_TRUE(p.host.GetPluginInfo(&menus));
@@ -287,7 +287,8 @@ TEST(HostPanel, ModelKeepsDotsOrderSelectionAndCursor) {
       Probe<const farapi::PanelInfo *(WINAPI *)()>(p.host, "ProbePanel")();
   EXPECT_EQ(info->ItemsNumber, 4);
   EXPECT_STREQ(info->PanelItems[0].FindData.cFileName, "..");
-  EXPECT_EQ(info->PanelItems[3].Flags & farapi::PPIF_SELECTED, farapi::PPIF_SELECTED);
+  EXPECT_EQ(info->PanelItems[3].Flags & farapi::PPIF_SELECTED,
+            farapi::PPIF_SELECTED);
   EXPECT_EQ(info->PanelItems[2].UserData, 11u);
   EXPECT_EQ(info->CurrentItem, 2);
   EXPECT_EQ(info->SelectedItemsNumber, 1);

@@ -36,7 +36,8 @@ DWORD WINAPI ProgressThread(void *) {
     char line[64];
     snprintf(line, sizeof line, "Done %d of 5", box);
     const char *items[] = {"Upload", line, "\x01"};
-    info.Message(info.ModuleNumber, farapi::FMSG_LEFTALIGN, nullptr, items, 3, 0);
+    info.Message(info.ModuleNumber, farapi::FMSG_LEFTALIGN, nullptr, items, 3,
+                 0);
     info.Text(0, 0, 0, nullptr);
     INPUT_RECORD record;
     DWORD n = 0;
@@ -136,8 +137,8 @@ __declspec(dllexport) int WINAPI ProcessKey(HANDLE panel, int key, unsigned) {
   switch (key) {
   case 'M': { // a two-button box with a help topic
     const char *items[] = {"Title", "Question?", "Yes", "No"};
-    last_result = info.Message(info.ModuleNumber, farapi::FMSG_WARNING, "Messages",
-                               items, 4, 2);
+    last_result = info.Message(info.ModuleNumber, farapi::FMSG_WARNING,
+                               "Messages", items, 4, 2);
     return 1;
   }
   case 'P': { // progress boxes from a second thread, which polls for Escape
@@ -205,8 +206,9 @@ __declspec(dllexport) int WINAPI
   return 1;
 }
 
-__declspec(dllexport) int WINAPI PutFiles(HANDLE, farapi::PluginPanelItem *items,
-                                          int count, int move, int opMode) {
+__declspec(dllexport) int WINAPI
+    PutFiles(HANDLE, farapi::PluginPanelItem *items, int count, int move,
+             int opMode) {
   snprintf(
       transfer_seen, sizeof transfer_seen, "put %d %s size=%lu move=%d op=%d",
       count, count > 0 ? items[0].FindData.cFileName : "-",

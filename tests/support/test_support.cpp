@@ -14,9 +14,13 @@ std::string ExeDir() {
   return full.substr(0, full.find_last_of('\\') + 1);
 }
 
-std::string PluginBuildDir() { return ExeDir() + "..\\plugin\\DAVUman\\"; }
+std::string PluginBuildDir() {
+  return ExeDir() + "..\\plugin\\DAVUman\\";
+}
 
-std::string BesideExe(const std::string &name) { return ExeDir() + name; }
+std::string BesideExe(const std::string &name) {
+  return ExeDir() + name;
+}
 
 namespace {
 std::atomic<unsigned> temp_counter{0};
@@ -35,7 +39,9 @@ TempDir::TempDir() {
   }
 }
 
-TempDir::~TempDir() { RemoveTree(path_); }
+TempDir::~TempDir() {
+  RemoveTree(path_);
+}
 
 void RemoveTree(const std::string &folder) {
   std::string dir = folder;
@@ -110,8 +116,8 @@ std::vector<std::string> ListFolder(const std::string &folder) {
 
 void DeleteRegistryTree(const std::string &path) {
   HKEY key;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_ALL_ACCESS,
-                    &key) != ERROR_SUCCESS)
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_ALL_ACCESS, &key) !=
+      ERROR_SUCCESS)
     return;
   char name[512];
   for (;;) {
@@ -127,8 +133,8 @@ void DeleteRegistryTree(const std::string &path) {
 
 std::string UniqueRegistryRoot(const std::string &prefix) {
   char name[96];
-  snprintf(name, sizeof name, "Software\\DAVU Tests\\%s-%lu-%u",
-           prefix.c_str(), GetCurrentProcessId(), temp_counter.fetch_add(1));
+  snprintf(name, sizeof name, "Software\\DAVU Tests\\%s-%lu-%u", prefix.c_str(),
+           GetCurrentProcessId(), temp_counter.fetch_add(1));
   return name;
 }
 
