@@ -15,7 +15,7 @@ void FromPlayerTest::SetUp() {
 void FromPlayerTest::TearDown() {
   if (host) {
     // No progress thread or window outlives an operation.
-    EXPECT_EQ(FindWindowA("DAVU_CLASS", nullptr), nullptr);
+    EXPECT_EQ(WindowsOfThisProcess("DAVU_CLASS"), 0);
     EXPECT_EQ(ThreadsOfThisProcess(), threadsAtOpen);
     EXPECT_EQ(host->OpenScreens(), 0);
   }

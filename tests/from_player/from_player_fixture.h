@@ -66,5 +66,6 @@ protected:
 using plugin_fixture::Bare;
 using testing_support::CurrentFolder;
 using testing_support::ThreadsOfThisProcess;
+using testing_support::WindowsOfThisProcess;
 
 } // namespace from_player

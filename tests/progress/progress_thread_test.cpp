@@ -21,6 +21,7 @@ HANDLE OpenWindowThread(HWND window) {
 }
 
 using testing_support::ThreadsOfThisProcess;
+using testing_support::WindowsOfThisProcess;
 
 class ProgressThreadTest : public ::testing::Test {
 protected:
@@ -75,7 +76,7 @@ TEST_F(ProgressThreadTest, StartMakesAHiddenWindowOnItsOwnThread) {
   EXPECT_EQ(WaitForSingleObject(watched, 0), WAIT_OBJECT_0);
   CloseHandle(watched);
   EXPECT_FALSE(IsWindow(window));
-  EXPECT_EQ(FindWindowA("DAVU_CLASS", nullptr), nullptr);
+  EXPECT_EQ(WindowsOfThisProcess("DAVU_CLASS"), 0);
   EXPECT_EQ(ThreadsOfThisProcess(), threadsBefore);
 }
 

@@ -180,6 +180,31 @@ int ThreadsOfThisProcess() {
   return count;
 }
 
+namespace {
+struct WindowSearch {
+  const char *className;
+  int count;
+};
+
+BOOL CALLBACK CountOwnWindow(HWND window, LPARAM parameter) {
+  WindowSearch *search = reinterpret_cast<WindowSearch *>(parameter);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  char name[64] = {};
+  if (process == GetCurrentProcessId() &&
+      GetClassNameA(window, name, sizeof name) > 0 &&
+      lstrcmpA(name, search->className) == 0)
+    ++search->count;
+  return TRUE;
+}
+} // namespace
+
+int WindowsOfThisProcess(const char *className) {
+  WindowSearch search{className, 0};
+  EnumWindows(CountOwnWindow, reinterpret_cast<LPARAM>(&search));
+  return search.count;
+}
+
 std::string CurrentFolder() {
   char buffer[4096] = {};
   GetCurrentDirectoryA(sizeof buffer, buffer);

@@ -45,6 +45,9 @@ std::vector<std::string> ListFolder(const std::string &folder);
 bool ReadThroughFileApis(const std::string &path, std::string *bytes);
 
 int ThreadsOfThisProcess();
+// Top-level windows of the given class that belong to this process; other
+// processes on the same desktop (tests running in parallel) don't count.
+int WindowsOfThisProcess(const char *className);
 std::string CurrentFolder();
 
 // A module loaded for the length of a scope.
