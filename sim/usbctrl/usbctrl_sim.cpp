@@ -1,8 +1,10 @@
 // A stand-in for the player maker's USBCTRL.dll, backed by a store folder.
 //
 // Each method is a __thiscall member of CUSBCTRL in the real library; here
-// each is a __fastcall free function with a dummy EDX argument, exported
-// under the member's MSVC name by usbctrl.def. The object pointer is never
+// each is a free function with GCC's thiscall convention (object in ECX,
+// arguments on the stack, callee cleans), exported under the member's MSVC
+// name by usbctrl.def. So the plug-in's calls meet a true thiscall callee,
+// as they will in the real library. The object pointer is never
 // written: the library's state lives in this module and in the store.
 //
 // The store folder: the DAVU_PLAYER environment variable, else the folder
@@ -415,9 +417,12 @@ template <typename Body> int Guarded(int fallback, Body body) {
 
 } // namespace
 
+// GCC can declare the member convention on a free function.
+#define DAVU_THISCALL __attribute__((thiscall))
+
 extern "C" {
 
-void *__fastcall SimCtor(void *self, void *) {
+void *DAVU_THISCALL SimCtor(void *self) {
   try {
     Call call("CUSBCTRL", {Pointer(self)});
     cancelRequested = false;
@@ -429,14 +434,14 @@ void *__fastcall SimCtor(void *self, void *) {
   return self;
 }
 
-int __fastcall SimSetProgressWindow(void *, void *, HWND window) {
+int DAVU_THISCALL SimSetProgressWindow(void *, HWND window) {
   progressWindow = window;
   return Guarded(0, [&] {
     return Call("SetProgressWindow", {Pointer(window)}).Finish(0);
   });
 }
 
-int __fastcall SimDumpUsbConfig(void *, void *) {
+int DAVU_THISCALL SimDumpUsbConfig(void *) {
   return Guarded(simplayer::kResultFailed, [] {
     Call call("dumpUsbConfig", {});
     PlayerStore store;
@@ -451,7 +456,7 @@ int __fastcall SimDumpUsbConfig(void *, void *) {
   });
 }
 
-int __fastcall SimCheckSMCCard(void *, void *) {
+int DAVU_THISCALL SimCheckSMCCard(void *) {
   return Guarded(0, [] {
     Call call("CheckSMCCard", {});
     PlayerStore store;
@@ -464,7 +469,7 @@ int __fastcall SimCheckSMCCard(void *, void *) {
   });
 }
 
-int __fastcall SimGetVersionInfo(void *, void *, unsigned char *text64) {
+int DAVU_THISCALL SimGetVersionInfo(void *, unsigned char *text64) {
   return Guarded(simplayer::kResultFailed, [&] {
     Call call("GetVersionInfo", {Pointer(text64)});
     if (!text64)
@@ -482,9 +487,9 @@ int __fastcall SimGetVersionInfo(void *, void *, unsigned char *text64) {
   });
 }
 
-int __fastcall SimGetAvailMemory(void *, void *, int *internalTotal,
-                                 int *internalFree, int *externalTotal,
-                                 int *externalFree) {
+int DAVU_THISCALL SimGetAvailMemory(void *, int *internalTotal,
+                                    int *internalFree, int *externalTotal,
+                                    int *externalFree) {
   return Guarded(simplayer::kResultFailed, [&] {
     Call call("GetAvailMemory",
               {Pointer(internalTotal), Pointer(internalFree),
@@ -513,45 +518,41 @@ int __fastcall SimGetAvailMemory(void *, void *, int *internalTotal,
   });
 }
 
-int __fastcall SimFormatInternal(void *, void *) {
+int DAVU_THISCALL SimFormatInternal(void *) {
   return Guarded(simplayer::kResultFailed,
                  [] { return Format(simplayer::kInternal, "FormatInternal"); });
 }
 
-int __fastcall SimFormatExternal(void *, void *) {
+int DAVU_THISCALL SimFormatExternal(void *) {
   return Guarded(simplayer::kResultFailed,
                  [] { return Format(simplayer::kExternal, "FormatExternal"); });
 }
 
-int __fastcall SimFindFirstInternal(void *, void *,
-                                    usbctrl::tagFILE_ENTRY *record) {
+int DAVU_THISCALL SimFindFirstInternal(void *, usbctrl::tagFILE_ENTRY *record) {
   return Guarded(usbctrl::kNoMoreFiles, [&] {
     return FindFirst(simplayer::kInternal, "FindFirstInternal", record);
   });
 }
 
-int __fastcall SimFindNextInternal(void *, void *,
-                                   usbctrl::tagFILE_ENTRY *record) {
+int DAVU_THISCALL SimFindNextInternal(void *, usbctrl::tagFILE_ENTRY *record) {
   return Guarded(usbctrl::kNoMoreFiles, [&] {
     return FindNext(simplayer::kInternal, "FindNextInternal", record);
   });
 }
 
-int __fastcall SimFindFirstExternal(void *, void *,
-                                    usbctrl::tagFILE_ENTRY *record) {
+int DAVU_THISCALL SimFindFirstExternal(void *, usbctrl::tagFILE_ENTRY *record) {
   return Guarded(usbctrl::kNoMoreFiles, [&] {
     return FindFirst(simplayer::kExternal, "FindFirstExternal", record);
   });
 }
 
-int __fastcall SimFindNextExternal(void *, void *,
-                                   usbctrl::tagFILE_ENTRY *record) {
+int DAVU_THISCALL SimFindNextExternal(void *, usbctrl::tagFILE_ENTRY *record) {
   return Guarded(usbctrl::kNoMoreFiles, [&] {
     return FindNext(simplayer::kExternal, "FindNextExternal", record);
   });
 }
 
-int __fastcall SimDownload(void *, void *, int memory, const char *path) {
+int DAVU_THISCALL SimDownload(void *, int memory, const char *path) {
   cancelRequested = false;
   return Guarded(simplayer::kResultFailed, [&] {
     Call call("Download", {Number(memory), path ? path : "(null)"});
@@ -565,7 +566,7 @@ int __fastcall SimDownload(void *, void *, int memory, const char *path) {
   });
 }
 
-int __fastcall SimDelete(void *, void *, int memory, int fileIndex) {
+int DAVU_THISCALL SimDelete(void *, int memory, int fileIndex) {
   cancelRequested = false;
   return Guarded(simplayer::kResultFailed, [&] {
     Call call("Delete", {Number(memory), Number(fileIndex)});
@@ -579,8 +580,8 @@ int __fastcall SimDelete(void *, void *, int memory, int fileIndex) {
   });
 }
 
-int __fastcall SimUpload(void *, void *, int memory, int fileIndex,
-                         const char *text) {
+int DAVU_THISCALL SimUpload(void *, int memory, int fileIndex,
+                            const char *text) {
   cancelRequested = false;
   return Guarded(simplayer::kResultFailed, [&] {
     Call call("Upload",
@@ -595,8 +596,8 @@ int __fastcall SimUpload(void *, void *, int memory, int fileIndex,
   });
 }
 
-int __fastcall SimChangeOrder(void *, void *, int memory, int fileIndex,
-                              int position) {
+int DAVU_THISCALL SimChangeOrder(void *, int memory, int fileIndex,
+                                 int position) {
   return Guarded(simplayer::kResultFailed, [&] {
     Call call("ChangeOrder",
               {Number(memory), Number(fileIndex), Number(position)});
@@ -619,7 +620,7 @@ int __fastcall SimChangeOrder(void *, void *, int memory, int fileIndex,
   });
 }
 
-void __fastcall SimSetCancelFlag(void *, void *) {
+void DAVU_THISCALL SimSetCancelFlag(void *) {
   cancelRequested = true;
   try {
     Call("SetCancelFlag", {}).Finish(0);
