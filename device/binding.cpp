@@ -38,9 +38,11 @@ void DeviceLink::Bind(const char *pluginFolder) {
   if (path.empty() || path.back() != '\\')
     return;
   path += "USBCTRL.dll";
-  // A full path: LoadLibraryA then takes this file only, never one found on
-  // the search path.
-  HMODULE module = LoadLibraryA(path.c_str());
+  // A full path takes this file only, never one found on the search path.
+  // The altered search path lets the maker's library find DLLs of its own
+  // that ship beside it in the plug-in folder.
+  HMODULE module =
+      LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
   if (!module)
     return;
   Module = module;
