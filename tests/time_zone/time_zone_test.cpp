@@ -151,11 +151,19 @@ TEST_F(EastOfUtcTest, CopyAllGivesPcFilesTheUtcTimeOfTheLocalStamp) {
   for (size_t i = 0; i < n; ++i)
     Put(i % 2 ? davu::MEM_EXTERNAL : davu::MEM_INTERNAL, Name(i), "x",
         simplayer::SameTimes(Stamp(kTimes[i])));
+  // After them a file whose date is no calendar date: it must not take the
+  // time of the file before it, but keep the time it was written.
+  Put(davu::MEM_EXTERNAL, "undated.mp3", "x",
+      simplayer::SameTimes(simplayer::DosStamp{0, 0}));
   Load();
+  FILETIME now = {};
+  GetSystemTimeAsFileTime(&now);
   host->QueueAnswer(kGoOn);
   ASSERT_EQ(ShiftKey(VK_F5), 1);
   for (size_t i = 0; i < n; ++i)
     EXPECT_EQ(LastWriteTicks(pc / Name(i)), UtcOf(kTimes[i])) << i;
+  EXPECT_GE(LastWriteTicks(pc / "undated.mp3") + 2 * kTicksPerSecond,
+            Ticks(now));
 }
 
 TEST_F(EastOfUtcTest, RoundTripPcPlayerPcKeepsTheTimeToTwoSeconds) {
