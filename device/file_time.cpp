@@ -25,7 +25,8 @@ private:
 
 } // namespace
 
-void DosDateTimeToFileTime(uint32_t dosDate, uint32_t dosTime, FILETIME *out) {
+void DosDateTimeToUtcFileTime(uint32_t dosDate, uint32_t dosTime,
+                              FILETIME *out) {
   SYSTEMTIME calendar = {};
   calendar.wYear = static_cast<WORD>(((dosDate >> 9) & 0x7F) + 1980);
   calendar.wMonth = static_cast<WORD>((dosDate >> 5) & 0x0F);

@@ -8,8 +8,11 @@
 namespace davu {
 
 // The pair is read as local time and returned as UTC. A pair that is not a
-// calendar time gives the zero file time.
-void DosDateTimeToFileTime(uint32_t dosDate, uint32_t dosTime, FILETIME *out);
+// calendar time gives the zero file time. Named apart from the Windows API
+// DosDateTimeToFileTime: with a FILETIME argument, argument-dependent lookup
+// would let that one (no local-to-UTC step) win an unqualified call.
+void DosDateTimeToUtcFileTime(uint32_t dosDate, uint32_t dosTime,
+                              FILETIME *out);
 // Sets an existing file's last-write time; creates nothing.
 void SetLastWriteTime(const char *path, const FILETIME &writeTime);
 

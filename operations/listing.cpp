@@ -20,12 +20,12 @@ void FillItem(const usbctrl::tagFILE_ENTRY &record,
   memset(item, 0, sizeof *item);
   farapi::FindData &data = item->FindData;
   data.dwFileAttributes = FILE_ATTRIBUTE_ARCHIVE;
-  DosDateTimeToFileTime(record.CreationDate, record.CreationTime,
-                        &data.ftCreationTime);
-  DosDateTimeToFileTime(record.LastAccessDate, record.LastAccessTime,
-                        &data.ftLastAccessTime);
-  DosDateTimeToFileTime(record.LastWriteDate, record.LastWriteTime,
-                        &data.ftLastWriteTime);
+  DosDateTimeToUtcFileTime(record.CreationDate, record.CreationTime,
+                           &data.ftCreationTime);
+  DosDateTimeToUtcFileTime(record.LastAccessDate, record.LastAccessTime,
+                           &data.ftLastAccessTime);
+  DosDateTimeToUtcFileTime(record.LastWriteDate, record.LastWriteTime,
+                           &data.ftLastWriteTime);
   data.nFileSizeLow = record.FileSize;
   // Cut at the field's 260 bytes; a shorter name is followed by zeros.
   size_t length = strnlen(record.Name, sizeof data.cFileName);

@@ -216,8 +216,8 @@ void CopyAllToOtherPanel(PanelSession *session, HANDLE panel, bool move) {
           // A name that would reach outside the folder is never written.
           if (IsSafePcName(record.Name)) {
             FILETIME writeTime;
-            DosDateTimeToFileTime(record.LastWriteDate, record.LastWriteTime,
-                                  &writeTime);
+            DosDateTimeToUtcFileTime(record.LastWriteDate, record.LastWriteTime,
+                                     &writeTime);
             UploadOutcome outcome =
                 UploadIntoFolder(memory, FileIndexOf(record), record.FileSize,
                                  record.Name, writeTime, keepExisting);

@@ -1,15 +1,19 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian 12 machine lacks for building and testing:
-# the 32-bit MinGW-w64 cross compilers, 32-bit Wine, CMake, Ninja and the
-# GoogleTest sources. Quiet and quick when everything is already there.
+# the 32-bit MinGW-w64 cross compilers (both thread models), 32-bit Wine,
+# CMake, Ninja, the GoogleTest sources, and for the Russian test pass the
+# locale definitions and the time-zone data. Quiet and quick when
+# everything is already there.
 set -euo pipefail
 
-packages=(g++-mingw-w64-i686 wine wine32:i386 cmake ninja-build googletest)
+packages=(g++-mingw-w64-i686 wine wine32:i386 cmake ninja-build googletest
+  locales tzdata)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
 done
 command -v i686-w64-mingw32-g++-posix >/dev/null 2>&1 || missing+=(g++-mingw-w64-i686-posix)
+command -v i686-w64-mingw32-g++-win32 >/dev/null 2>&1 || missing+=(g++-mingw-w64-i686-win32)
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 SUDO=
@@ -18,5 +22,7 @@ echo "Installing: ${missing[*]}"
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   $SUDO dpkg --add-architecture i386
 fi
-$SUDO apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}" >/dev/null
+# Other installs may be running: wait for the package lock, don't fail.
+apt=(apt-get -o DPkg::Lock::Timeout=600)
+$SUDO "${apt[@]}" update -qq
+DEBIAN_FRONTEND=noninteractive $SUDO "${apt[@]}" install -y -qq "${missing[@]}" >/dev/null

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Runs a Windows program under headless 32-bit Wine.
 # Usage: wine-run.sh PREFIX PROGRAM [ARGS...]
-# The prefix is created on first use, once per build tree; a lock keeps
-# parallel test runs from creating it twice.
+# DAVU_WINE_PREFIX, when set, is used instead of PREFIX (a test pass of its
+# own). The prefix is created on first use; a lock keeps parallel test runs
+# from creating it twice.
 set -euo pipefail
-prefix=$1
+prefix=${DAVU_WINE_PREFIX:-$1}
 shift
 export WINEPREFIX=$prefix
 export WINEDEBUG=-all

@@ -31,7 +31,7 @@ TEST(DosTime, MatchesWindowsInThisTimeZone) {
   WORD date = (21 << 9) | (1 << 5) | 1;
   WORD time = (12 << 11) | (30 << 5) | 29;
   FILETIME ours = {};
-  davu::DosDateTimeToFileTime(date, time, &ours);
+  davu::DosDateTimeToUtcFileTime(date, time, &ours);
   EXPECT_EQ(Ticks(ours), Ticks(WindowsUtc(date, time)));
 
   FILETIME local = {};
@@ -48,11 +48,11 @@ TEST(DosTime, MatchesWindowsInThisTimeZone) {
   // The largest year and a summer date, where daylight time may apply.
   for (WORD d : {static_cast<WORD>((127 << 9) | (12 << 5) | 31),
                  static_cast<WORD>((44 << 9) | (7 << 5) | 15)}) {
-    davu::DosDateTimeToFileTime(d, time, &ours);
+    davu::DosDateTimeToUtcFileTime(d, time, &ours);
     EXPECT_EQ(Ticks(ours), Ticks(WindowsUtc(d, time)));
   }
   // Only the low 16 bits of each argument count.
-  davu::DosDateTimeToFileTime(0xABCD0000u | date, 0x12340000u | time, &ours);
+  davu::DosDateTimeToUtcFileTime(0xABCD0000u | date, 0x12340000u | time, &ours);
   EXPECT_EQ(Ticks(ours), Ticks(WindowsUtc(date, time)));
 }
 
@@ -62,11 +62,11 @@ TEST(DosTime, NoCalendarTimeGivesZero) {
                     static_cast<WORD>((20 << 9) | (13 << 5) | 1),
                     static_cast<WORD>((20 << 9) | (2 << 5) | 30)}) {
     FILETIME out = {1, 1};
-    davu::DosDateTimeToFileTime(date, time, &out);
+    davu::DosDateTimeToUtcFileTime(date, time, &out);
     EXPECT_EQ(Ticks(out), 0u) << date;
   }
   FILETIME out = {1, 1};
-  davu::DosDateTimeToFileTime((20 << 9) | (1 << 5) | 1, 25 << 11, &out);
+  davu::DosDateTimeToUtcFileTime((20 << 9) | (1 << 5) | 1, 25 << 11, &out);
   EXPECT_EQ(Ticks(out), 0u);
 }
 

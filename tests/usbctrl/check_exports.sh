@@ -3,6 +3,7 @@
 # the library contract and imports only DLLs that every Windows has.
 # Usage: check_exports.sh OBJDUMP USBCTRL.dll usbctrl_contract.h
 set -euo pipefail
+export LC_ALL=C # tool output is read in English
 objdump=$1 dll=$2 header=$3
 mapfile -t names < <(sed -n '/kExportNames\[/,/};/p' "$header" |
   grep -o '"[^"]*"' | tr -d '"')

@@ -1,0 +1,15 @@
+# Cross build of the plug-in (DAVUman.dll) for 32-bit Windows with the
+# MinGW-w64 win32-threads compilers. The posix-threads runtime brings in
+# winpthreads, which imports GetTickCount64 and so keeps the DLL from
+# loading on Windows XP; the plug-in uses no std::thread or std::mutex.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR i686)
+
+set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-win32)
+set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-win32)
+set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
