@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian 12 machine lacks for building and testing:
 # the 32-bit MinGW-w64 cross compilers, 32-bit Wine, CMake, Ninja and the
-# GoogleTest sources. Quiet and quick when everything is already there.
+# GoogleTest sources, and tmux for the test of the interactive host.
+# Quiet and quick when everything is already there.
 set -euo pipefail
 
-packages=(g++-mingw-w64-i686 wine wine32:i386 cmake ninja-build googletest)
+packages=(g++-mingw-w64-i686 wine wine32:i386 cmake ninja-build googletest tmux)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -112,27 +112,35 @@ MessageLayout LayoutMessage(const std::vector<std::wstring> &lines,
                             const std::vector<std::wstring> &buttons,
                             int screenWidth, int screenHeight) {
   MessageLayout m;
-  int rowWidth = 0;
-  for (const std::wstring &b : buttons) {
-    m.buttonText.push_back(L"[ " + b + L" ]");
-    rowWidth += static_cast<int>(m.buttonText.back().size()) + 1;
-  }
-  if (rowWidth > 0)
-    --rowWidth;
+  auto rowOf = [&](bool compact) {
+    m.buttonText.clear();
+    int width = -1;
+    for (const std::wstring &b : buttons) {
+      m.buttonText.push_back(compact ? L"[" + b + L"]" : L"[ " + b + L" ]");
+      width += static_cast<int>(m.buttonText.back().size()) + 1;
+    }
+    return std::max(width, 0);
+  };
+  // Frame, a blank on each side of the text, and a margin of up to three
+  // cells of box around the frame.
+  const int inside = 4;
+  int rowWidth = rowOf(false);
+  if (rowWidth + inside > screenWidth)
+    rowWidth = rowOf(true); // too many buttons: "[Ok]" instead of "[ Ok ]"
   int widest = rowWidth;
   for (const std::wstring &l : lines)
     widest = std::max(widest, static_cast<int>(l.size()));
-  // Margins: 3 cells of box, the frame, one blank on each side.
-  const int extra = 10;
-  int width = std::min(widest + extra, screenWidth);
-  m.textWidth = std::max(width - extra, 0);
+  int margin = std::max(0, std::min(3, (screenWidth - widest - inside) / 2));
+  int width = std::min(widest + inside + 2 * margin, screenWidth);
+  m.textWidth = std::max(width - 2 * margin - inside, 0);
   int rows = static_cast<int>(lines.size()) + (buttons.empty() ? 0 : 1);
   int height = std::min(rows + 4, screenHeight);
   m.box.x1 = (screenWidth - width) / 2;
   m.box.x2 = m.box.x1 + width - 1;
   m.box.y1 = std::max((screenHeight - height) / 2 - 1, 0);
   m.box.y2 = m.box.y1 + height - 1;
-  m.frame = Rect{m.box.x1 + 3, m.box.y1 + 1, m.box.x2 - 3, m.box.y2 - 1};
+  m.frame =
+      Rect{m.box.x1 + margin, m.box.y1 + 1, m.box.x2 - margin, m.box.y2 - 1};
   m.firstLine = m.frame.y1 + 1;
   if (!buttons.empty()) {
     m.buttonRow = m.frame.y2 - 1;
