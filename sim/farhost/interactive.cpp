@@ -350,9 +350,11 @@ public:
   void SaveScreen(int number) override {
     std::lock_guard<std::recursive_mutex> lock(draw_);
     saved_[number] = screen_;
+    progressBase_ = ScreenModel(1, 1);
   }
   void RestoreScreen(int number) override {
     std::lock_guard<std::recursive_mutex> lock(draw_);
+    progressBase_ = ScreenModel(1, 1);
     auto it = saved_.find(number);
     if (it != saved_.end()) {
       if (it->second.Width() == screen_.Width() &&
@@ -655,6 +657,7 @@ int Interactive::ShowMessage(const MessageRecord &box) {
   std::vector<std::wstring> lines, buttons;
   for (int i = 1; i < static_cast<int>(box.items.size()); ++i)
     (i >= first ? buttons : lines).push_back(Wide(box.items[i]));
+  ScreenModel before = screen_;
   // Redraw from the screen under the box each time, so a box that shrinks
   // (the progress box between files) leaves nothing behind.
   if (box.progress && progressBase_.Width() == screen_.Width() &&
@@ -703,6 +706,15 @@ int Interactive::ShowMessage(const MessageRecord &box) {
     return -1;
   }
   progressBase_ = ScreenModel(1, 1);
+  // As in FAR, the box takes its picture with it when it closes.
+  struct PutBack {
+    Interactive *self;
+    ScreenModel under;
+    ~PutBack() {
+      self->screen_ = under;
+      self->Output();
+    }
+  } putBack{this, before};
   int n = static_cast<int>(buttons.size());
   for (;;) {
     Key k = console_.Read();
