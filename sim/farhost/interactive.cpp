@@ -125,8 +125,7 @@ unsigned ControlState(DWORD flags) {
 }
 
 // Chords for keys that a terminal may not deliver: Ctrl+F1/F2 for
-// Alt+F1/F2 (a window manager often takes those), Ctrl+Fn for Shift+Fn
-// on terminals that send no modified function keys.
+// Alt+F1/F2, which desktops often take for themselves.
 struct Chord {
   int vk;
   unsigned state;
@@ -136,7 +135,6 @@ struct Chord {
 const Chord kChords[] = {
     {VK_F1, farapi::PKF_CONTROL, VK_F1, farapi::PKF_ALT},
     {VK_F2, farapi::PKF_CONTROL, VK_F2, farapi::PKF_ALT},
-    {VK_F3, farapi::PKF_CONTROL, VK_F1, farapi::PKF_SHIFT},
 };
 
 const char *const kPlainLabels[12] = {"Help",   "",       "",       "",
@@ -145,7 +143,7 @@ const char *const kPlainLabels[12] = {"Help",   "",       "",       "",
 const char *const kAltLabels[12] = {"Left", "Right", "", "", "", "",
                                     "",     "",      "", "", "", ""};
 
-const char kHint[] = "Ctrl+F1/F2 = Alt+F1/F2   Ctrl+B: Shift key bar";
+const char kHint[] = "Ctrl+F1/F2=Alt+F1/F2  Ctrl+B: Shift bar  click the bar";
 
 // --- the console ------------------------------------------------------------
 
@@ -212,9 +210,11 @@ public:
     for (;;) {
       INPUT_RECORD r;
       DWORD n = 0;
-      if (!ReadConsoleInputW(in_, &r, 1, &n)) {
+      if (gone_ || !ReadConsoleInputW(in_, &r, 1, &n)) {
+        // The input is gone: Escape leaves every box, then the host ends.
+        gone_ = true;
         Key k;
-        k.vk = VK_F10; // input is gone: leave
+        k.vk = VK_ESCAPE;
         return k;
       }
       if (n == 0)
@@ -260,7 +260,10 @@ public:
     }
   }
 
+  bool Gone() const { return gone_; }
+
 private:
+  bool gone_ = false;
   HANDLE out_ = INVALID_HANDLE_VALUE, in_ = INVALID_HANDLE_VALUE;
   DWORD oldMode_ = 0;
   int height_ = 0;
@@ -1639,7 +1642,7 @@ int Interactive::Run() {
     Key k = console_.Read();
     if (k.resize)
       continue;
-    if (!Dispatch(k))
+    if (!Dispatch(k) || console_.Gone())
       break;
   }
   host_.ClosePanel();
