@@ -434,7 +434,8 @@ void Interactive::Output() {
   int x = 0, y = screen_.Height() - 2;
   const Side &s = sides_[active_];
   if (!s.plugin)
-    x = std::min(static_cast<int>(s.folder.size()) + 1, screen_.Width() - 1);
+    x = std::min(static_cast<int>(s.folder.size()) + 1,
+                 screen_.Width() - static_cast<int>(sizeof kHint) - 2);
   console_.Write(screen_, x, y);
 }
 
@@ -638,11 +639,15 @@ void Interactive::DrawAll() {
   int y = screen_.Height() - 2;
   const Side &s = sides_[active_];
   std::wstring prompt = s.plugin ? L">" : Wide(s.folder) + L">";
-  screen_.Put(0, y, prompt, color::kCommandLine);
+  // The alternatives to keys a terminal may not send are always shown; a
+  // long folder gives way at its start.
   std::wstring hint = Wide(kHint);
   int hx = screen_.Width() - static_cast<int>(hint.size()) - 1;
-  if (hx > static_cast<int>(prompt.size()) + 2)
-    screen_.Put(hx, y, hint, 0x08);
+  int room = std::max(hx - 2, 8);
+  if (static_cast<int>(prompt.size()) > room)
+    prompt = L"..." + prompt.substr(prompt.size() - (room - 3));
+  screen_.Put(0, y, prompt, color::kCommandLine);
+  screen_.Put(hx, y, hint, 0x08);
   DrawKeyBar();
   Output();
 }
