@@ -4,10 +4,13 @@
 //   farhost [--lang NAME] [--root KEY] [--struct-size N]
 //           [--progress all|last] [--raw-times] [--dll NAME]
 //           PLUGIN_FOLDER [SCRIPT]
+//   farhost --interactive [--pc FOLDER] [--lang NAME] [--root KEY]
+//           PLUGIN_FOLDER
 //
 // The script (stdin when none is given) has one command per line; `help`
 // lists them. ${NAME} in a line is replaced by the environment variable.
 #include "sim/farhost/host_core.h"
+#include "sim/farhost/interactive.h"
 
 #include <fcntl.h>
 #include <io.h>
@@ -27,7 +30,9 @@ namespace {
 const char kUsage[] =
     "usage: farhost [--lang NAME] [--root KEY] [--struct-size N]\n"
     "               [--progress all|last] [--raw-times] [--dll NAME]\n"
-    "               PLUGIN_FOLDER [SCRIPT]\n";
+    "               PLUGIN_FOLDER [SCRIPT]\n"
+    "       farhost --interactive [--pc FOLDER] [--lang NAME] [--root KEY]\n"
+    "               PLUGIN_FOLDER   (two panels in this console)\n";
 
 const char kCommands[] =
     "commands (one per line, # starts a comment):\n"
@@ -417,6 +422,8 @@ int main(int argc, char **argv) {
   _setmode(_fileno(stdout), _O_BINARY);
   farhost::HostOptions options;
   std::string folder, scriptPath, dllName = "DAVUman.dll";
+  bool interactive = false;
+  farhost::InteractiveOptions screen;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     auto value = [&](const char *name) -> std::string {
@@ -451,6 +458,10 @@ int main(int argc, char **argv) {
       }
     } else if (a == "--dll") {
       dllName = value("--dll");
+    } else if (a == "--interactive") {
+      interactive = true;
+    } else if (a == "--pc") {
+      screen.pcFolder = value("--pc");
     } else if (a == "--raw-times") {
       options.rawProgressTimes = true;
     } else if (a == "--help" || a == "-h") {
@@ -471,6 +482,22 @@ int main(int argc, char **argv) {
   if (folder.empty()) {
     fprintf(stderr, "%s", kUsage);
     return 2;
+  }
+  if (interactive) {
+    if (!scriptPath.empty()) {
+      fprintf(stderr, "farhost: --interactive takes no script\n%s", kUsage);
+      return 2;
+    }
+    // A person's keys typed ahead stay in the console input.
+    options.drainInput = false;
+    options.echoCalls = false;
+    Host host(options);
+    std::string error;
+    if (!host.Load(folder, &error, dllName)) {
+      fprintf(stderr, "farhost: %s\n", error.c_str());
+      return 1;
+    }
+    return farhost::RunInteractive(host, screen);
   }
   // The whole script is read first: the host takes standard input over
   // for the console that the plug-in polls.

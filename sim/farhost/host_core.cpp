@@ -352,6 +352,11 @@ size_t Host::PendingDialogs() const {
   return impl_->dialogAnswers.size();
 }
 
+void Host::SetUi(HostUi *ui) {
+  std::lock_guard<std::mutex> lock(impl_->mutex);
+  impl_->ui = ui;
+}
+
 void Host::PressEscapeAtProgress(int n) {
   ConsoleInput();
   std::lock_guard<std::mutex> lock(impl_->mutex);
@@ -389,7 +394,7 @@ void Host::AfterOperation(const char *what) {
   }
   HANDLE in = ConsoleInput();
   DWORD pending = 0;
-  if (in != INVALID_HANDLE_VALUE &&
+  if (options_.drainInput && in != INVALID_HANDLE_VALUE &&
       GetNumberOfConsoleInputEvents(in, &pending) && pending > 0) {
     char text[96];
     snprintf(text, sizeof text, "console input left unread: %lu event(s)",

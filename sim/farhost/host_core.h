@@ -164,6 +164,28 @@ struct HostOptions {
   ProgressMode progress = ProgressMode::Last;
   bool rawProgressTimes = false; // print the tick-dependent figures as given
   bool echoCalls = true;         // transcript lines for export calls
+  // Console input left after an export is taken away, as FAR reads its
+  // keyboard afterwards; a person's keys typed ahead must stay.
+  bool drainInput = true;
+};
+
+// A screen in front of the host (the interactive mode): boxes, dialogs and
+// saved screens are shown to a person instead of being answered from the
+// queues. Called with the host's records locked, also from the plug-in's
+// progress thread; must not call back into the Host.
+class HostUi {
+public:
+  virtual ~HostUi() = default;
+  // Returns the chosen button, -1 for Escape; boxes without buttons are
+  // drawn and left on screen, the result is not used.
+  virtual int ShowMessage(const MessageRecord &box) = 0;
+  // Modal; the items' Data and Selected hold the input afterwards.
+  virtual int ShowDialog(int x1, int y1, int x2, int y2, const char *help,
+                         farapi::FarDialogItem *items, int count) = 0;
+  virtual void SaveScreen(int number) = 0;
+  virtual void RestoreScreen(int number) = 0; // 0: the screen is re-read
+  virtual void Text(int x, int y, int color, const char *text) = 0;
+  virtual void Flush() = 0; // Text with a null string
 };
 
 struct PluginMenus {
@@ -220,6 +242,8 @@ public:
   const std::string &HelpFile() const { return helpFile_; }
   const farapi::PluginStartupInfo &StartupInfo() const { return startup_; }
   int ModuleNumber() const { return 0; }
+  // Installs (or removes, with null) the screen that shows boxes.
+  void SetUi(HostUi *ui);
 
   // --- typed calls of the exports (each records itself in the transcript)
   bool GetPluginInfo(PluginMenus *menus); // false when missing

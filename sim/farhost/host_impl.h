@@ -28,6 +28,8 @@ struct Host::Impl {
   std::deque<int> answers;
   std::deque<DialogAnswer> dialogAnswers;
 
+  HostUi *ui = nullptr; // interactive screen, null when scripted
+
   int escapeAt = -1; // progress box number that presses Escape; -1 none
   int escapeCounter = 0;
 

@@ -349,6 +349,11 @@ int Host::Impl::Message(int number, DWORD flags, const char *help,
   CheckHelp("Message", help);
   if (buttons == 0) {
     r.answer = -1;
+    if (ui)
+      ui->ShowMessage(r);
+  } else if (ui) {
+    r.answer = ui->ShowMessage(r);
+    r.scripted = true;
   } else if (!answers.empty()) {
     r.answer = answers.front();
     answers.pop_front();
@@ -411,7 +416,10 @@ int Host::Impl::Dialog(int number, int x1, int y1, int x2, int y2,
   r.helpTopic = help ? help : "";
   for (int i = 0; items && i < count; ++i)
     r.in.push_back(RecordItem(items[i]));
-  if (!dialogAnswers.empty()) {
+  if (ui) {
+    r.result = ui->ShowDialog(x1, y1, x2, y2, help, items, count);
+    r.scripted = true;
+  } else if (!dialogAnswers.empty()) {
     DialogAnswer answer = dialogAnswers.front();
     dialogAnswers.pop_front();
     r.scripted = true;
@@ -450,6 +458,8 @@ HANDLE Host::Impl::SaveScreen(int x1, int y1, int x2, int y2) {
   r.handle = nextScreen++;
   openScreens.insert(r.handle);
   screens.push_back(r);
+  if (ui)
+    ui->SaveScreen(r.handle);
   char line[80];
   snprintf(line, sizeof line, "save screen #%d (%d,%d,%d,%d)", r.handle, x1, y1,
            x2, y2);
@@ -467,8 +477,12 @@ void Host::Impl::RestoreScreen(HANDLE screen) {
   char line[96];
   if (!screen) {
     AddLineLocked("restore screen (null: screen re-read)");
+    if (ui)
+      ui->RestoreScreen(0);
   } else if (openScreens.erase(r.handle)) {
     restoredScreens.insert(r.handle);
+    if (ui)
+      ui->RestoreScreen(r.handle);
     snprintf(line, sizeof line, "restore screen #%d", r.handle);
     AddLineLocked(line);
   } else {
@@ -495,6 +509,12 @@ void Host::Impl::Text(int x, int y, int color, const char *text) {
   r.text = text ? text : "";
   r.otherThread = OtherThread();
   texts.push_back(r);
+  if (ui) {
+    if (r.null)
+      ui->Flush();
+    else
+      ui->Text(x, y, color, text);
+  }
   if (r.null) {
     // Counts as the flush of the progress box just drawn.
     if (heldProgress > 0 && flushesSinceBox == 0)
