@@ -164,6 +164,9 @@ struct HostOptions {
   ProgressMode progress = ProgressMode::Last;
   bool rawProgressTimes = false; // print the tick-dependent figures as given
   bool echoCalls = true;         // transcript lines for export calls
+  // False: progress boxes and their flushes are counted, not kept, so that
+  // a long run (a benchmark) does not fill the memory with records.
+  bool keepProgressRecords = true;
 };
 
 struct PluginMenus {
