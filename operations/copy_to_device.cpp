@@ -6,6 +6,7 @@
 
 #include "device/device_link.h"
 #include "device/usbctrl_contract.h"
+#include "operations/device_name_index.h"
 #include "operations/operation_frame.h"
 #include "operations/pc_source_walk.h"
 #include "plugin/messages.h"
@@ -27,9 +28,6 @@ namespace davu {
 namespace {
 
 constexpr const char *kHelpTopic = "Downloading";
-// More entries than a memory can hold with 16-bit file indexes: a library
-// that never reports the end cannot keep the same-name check going.
-constexpr int kMaxEntriesPerMemory = 65536 + 1;
 
 int OtherMemory(int memory) {
   return memory == MEM_INTERNAL ? MEM_EXTERNAL : MEM_INTERNAL;
@@ -43,6 +41,7 @@ struct PutTransfer {
   DeviceLink &Link;
   std::set<std::string> Arrived; // upper-cased full paths
   std::map<std::pair<int, std::string>, std::string> ArrivedByDeviceName;
+  DeviceNameIndex Names; // the player's names, read once per memory
 };
 
 std::string DeviceNameKey(const std::string &path) {
@@ -68,38 +67,23 @@ void ForgetReplaced(PutTransfer &transfer, int memory,
   transfer.ArrivedByDeviceName.erase(found);
 }
 
-std::string RecordName(const usbctrl::tagFILE_ENTRY &record) {
-  return std::string(record.Name, strnlen(record.Name, sizeof record.Name));
-}
-
 // True when the file is to be sent: every entry of the same name on the
 // selected memory has been deleted, or there was none. False when one
 // exists and existing files are kept, or when the user cancelled meanwhile.
 bool ClearSameNameOnDevice(PutTransfer &transfer, const std::string &path) {
-  PanelSession &session = transfer.Session;
-  DeviceLink &link = transfer.Link;
-  const int memory = session.Memory;
-  const std::string name = DeviceNameKey(path);
-  usbctrl::tagFILE_ENTRY record;
-  memset(&record, 0, sizeof record);
-  int result = link.FindFirst(memory, &record);
-  for (int seen = 0;
-       result != usbctrl::kNoMoreFiles && seen < kMaxEntriesPerMemory;
-       ++seen, result = link.FindNext(memory, &record)) {
-    if (UpperAsciiLetters(RecordName(record)) != name)
-      continue;
-    if (session.Options & PSO_KEEPEXISTING)
-      return false;
-    link.AddQuiet();
-    int deleted = link.DeleteDeviceFile(memory, record.FileIndex & 0xFFFF,
-                                        record.FileSize);
-    link.RemoveQuiet();
-    if (deleted == usbctrl::kDone)
-      ForgetReplaced(transfer, memory, name);
-    if (link.Cancelled())
-      return false;
-  }
-  return true;
+  struct Replaced {
+    PutTransfer *Transfer;
+    int Memory;
+    std::string Name;
+  } replaced{&transfer, transfer.Session.Memory, DeviceNameKey(path)};
+  auto forget = [](void *context) {
+    Replaced &r = *static_cast<Replaced *>(context);
+    ForgetReplaced(*r.Transfer, r.Memory, r.Name);
+  };
+  return ClearSameName(transfer.Names, transfer.Link, replaced.Memory,
+                       replaced.Name,
+                       (transfer.Session.Options & PSO_KEEPEXISTING) != 0,
+                       forget, &replaced) == SameNameOutcome::Send;
 }
 
 // Sends one file; true when it arrived on the player.
@@ -291,7 +275,7 @@ int PutFilesImpl(PanelSession *session, farapi::PluginPanelItem *items,
   if (!(opMode & farapi::OPM_SILENT) && !ConfirmPut(*session, move != 0))
     return -1;
 
-  PutTransfer transfer{*session, link, {}, {}};
+  PutTransfer transfer{*session, link, {}, {}, {}};
   uint64_t total = RunPass(transfer, WALK_COUNT, sourceFolder, items, count);
   if (!CheckFreeSpace(*session, link, total))
     return -1;

@@ -13,6 +13,8 @@ namespace davu {
 
 namespace {
 
+constexpr size_t kFirstCapacity = 64;
+
 void FillItem(const usbctrl::tagFILE_ENTRY &record,
               farapi::PluginPanelItem *item) {
   // Every byte not named below stays zero, so nothing of an earlier record
@@ -51,16 +53,23 @@ int GetFindDataImpl(PanelSession *session, farapi::PluginPanelItem **items,
   usbctrl::tagFILE_ENTRY record;
   memset(&record, 0, sizeof record);
   farapi::PluginPanelItem item;
+  size_t capacity = 0; // records the array has room for
   int result = device.FindFirst(session->Memory, &record);
   while (result != usbctrl::kNoMoreFiles) {
     FillItem(record, &item);
-    size_t size = (static_cast<size_t>(*count) + 1) * sizeof item;
-    void *grown =
-        *items ? HeapReAlloc(heap, 0, *items, size) : HeapAlloc(heap, 0, size);
-    // Out of memory: what was listed so far stays a valid listing.
-    if (!grown)
-      break;
-    *items = static_cast<farapi::PluginPanelItem *>(grown);
+    if (static_cast<size_t>(*count) == capacity) {
+      // Grown by half each time, so a long listing is copied a few times
+      // in all rather than once per record.
+      size_t wanted =
+          capacity < kFirstCapacity ? kFirstCapacity : capacity + capacity / 2;
+      void *grown = *items ? HeapReAlloc(heap, 0, *items, wanted * sizeof item)
+                           : HeapAlloc(heap, 0, wanted * sizeof item);
+      // Out of memory: what was listed so far stays a valid listing.
+      if (!grown)
+        break;
+      *items = static_cast<farapi::PluginPanelItem *>(grown);
+      capacity = wanted;
+    }
     memcpy(&(*items)[*count], &item, sizeof item);
     ++*count;
     result = device.FindNext(session->Memory, &record);

@@ -110,29 +110,29 @@ void DeleteCopiedFiles(PanelSession *session, HANDLE panel,
 struct Victim {
   uint32_t FileIndex = 0;
   uint32_t Size = 0;
-  char Name[sizeof(usbctrl::tagFILE_ENTRY::Name)] = {};
+  std::string Name;
 };
 
-// The file delete-all removes next, from a fresh listing: the first entry
-// that is neither the protected file nor one the library refused to delete.
-bool FindVictim(int memory, const std::vector<uint32_t> &refused,
-                Victim *victim) {
+// The files delete-all removes from one memory, from one walk: every entry
+// but the protected file, in the player's order, at most `limit` of them
+// (what the counting pass found, so that a library that never reports the
+// end cannot keep the walk going). Deleting them one by one afterwards picks
+// the same files as reading the memory afresh before each.
+std::vector<Victim> CollectVictims(int memory, int limit) {
   DeviceLink &device = Device();
+  std::vector<Victim> victims;
   usbctrl::tagFILE_ENTRY record;
   memset(&record, 0, sizeof record);
   for (int r = device.FindFirst(memory, &record); r != usbctrl::kNoMoreFiles;
        r = device.FindNext(memory, &record)) {
-    if (IsProtected(memory, record.Name))
-      continue;
-    uint32_t index = FileIndexOf(record);
-    if (std::find(refused.begin(), refused.end(), index) != refused.end())
-      continue;
-    victim->FileIndex = index;
-    victim->Size = record.FileSize;
-    snprintf(victim->Name, sizeof victim->Name, "%s", record.Name);
-    return true;
+    if (static_cast<int>(victims.size()) >= limit)
+      break;
+    if (!IsProtected(memory, record.Name))
+      victims.push_back(
+          {FileIndexOf(record), record.FileSize,
+           std::string(record.Name, strnlen(record.Name, sizeof record.Name))});
   }
-  return false;
+  return victims;
 }
 
 // A file search handle closed when the scope ends.
@@ -272,22 +272,13 @@ void DeleteAllFiles(PanelSession *session, HANDLE panel, bool silent) {
 
     bool cancelled = false;
     for (int memory : kMemories) {
-      // A file the library refuses to delete stays listed; it is passed
-      // over from then on. The attempts are also bounded by what the
-      // counting pass found, so a library that reports a delete it did not
-      // make cannot keep the pass going either.
-      std::vector<uint32_t> refused;
-      int attempts = 0;
-      Victim victim;
-      while (FindVictim(memory, refused, &victim) &&
-             attempts < count.PerMemory[memory]) {
-        ++attempts;
+      // Each file is tried once: one the library refuses to delete stays.
+      for (const Victim &victim :
+           CollectVictims(memory, count.PerMemory[memory])) {
         ++session->ItemNumber;
         SetProgressItem("Deleting(%i of %i): %.60s", session->ItemNumber,
-                        session->ItemCount, victim.Name);
-        if (device.DeleteDeviceFile(memory, victim.FileIndex, victim.Size) !=
-            usbctrl::kDone)
-          refused.push_back(victim.FileIndex);
+                        session->ItemCount, victim.Name.c_str());
+        device.DeleteDeviceFile(memory, victim.FileIndex, victim.Size);
         if (device.Cancelled()) {
           cancelled = true;
           break;

@@ -167,6 +167,9 @@ struct HostOptions {
   // Console input left after an export is taken away, as FAR reads its
   // keyboard afterwards; a person's keys typed ahead must stay.
   bool drainInput = true;
+  // False: progress boxes and their flushes are counted, not kept, so that
+  // a long run (a benchmark) does not fill the memory with records.
+  bool keepProgressRecords = true;
 };
 
 // A screen in front of the host (the interactive mode): boxes, dialogs and

@@ -365,7 +365,8 @@ int Host::Impl::Message(int number, DWORD flags, const char *help,
   }
   if (buttons > 0 && r.otherThread)
     ProblemLocked("a box with buttons was shown from another thread");
-  messages.push_back(r);
+  if (!r.progress || host->options_.keepProgressRecords)
+    messages.push_back(r);
   if (r.progress) {
     flushesSinceBox = 0;
     if (escapeAt > 0 && ++escapeCounter == escapeAt) {
@@ -508,7 +509,8 @@ void Host::Impl::Text(int x, int y, int color, const char *text) {
   r.null = text == nullptr;
   r.text = text ? text : "";
   r.otherThread = OtherThread();
-  texts.push_back(r);
+  if (!r.null || host->options_.keepProgressRecords)
+    texts.push_back(r);
   if (ui) {
     if (r.null)
       ui->Flush();

@@ -9,8 +9,10 @@
 //
 // The store folder: the DAVU_PLAYER environment variable, else the folder
 // named by Folder= in section [Player] of USBCTRL.ini beside this DLL, else
-// player\ beside this DLL. It is looked up and read afresh on every call.
+// player\ beside this DLL. It is looked up and read afresh on every call,
+// unless the in-memory player (memory_backend.h) takes the calls.
 #include "device/usbctrl_contract.h"
+#include "sim/usbctrl/memory_backend.h"
 #include "sim/usbctrl/player_store.h"
 
 #include <windows.h>
@@ -423,6 +425,10 @@ template <typename Body> int Guarded(int fallback, Body body) {
 extern "C" {
 
 void *DAVU_THISCALL SimCtor(void *self) {
+  if (simmemory::Active()) {
+    simmemory::Construct();
+    return self;
+  }
   try {
     Call call("CUSBCTRL", {Pointer(self)});
     cancelRequested = false;
@@ -435,6 +441,8 @@ void *DAVU_THISCALL SimCtor(void *self) {
 }
 
 int DAVU_THISCALL SimSetProgressWindow(void *, HWND window) {
+  if (simmemory::Active())
+    return simmemory::SetProgressWindow(window);
   progressWindow = window;
   return Guarded(0, [&] {
     return Call("SetProgressWindow", {Pointer(window)}).Finish(0);
@@ -442,6 +450,8 @@ int DAVU_THISCALL SimSetProgressWindow(void *, HWND window) {
 }
 
 int DAVU_THISCALL SimDumpUsbConfig(void *) {
+  if (simmemory::Active())
+    return simmemory::DumpUsbConfig();
   return Guarded(simplayer::kResultFailed, [] {
     Call call("dumpUsbConfig", {});
     PlayerStore store;
@@ -457,6 +467,8 @@ int DAVU_THISCALL SimDumpUsbConfig(void *) {
 }
 
 int DAVU_THISCALL SimCheckSMCCard(void *) {
+  if (simmemory::Active())
+    return simmemory::CheckSMCCard();
   return Guarded(0, [] {
     Call call("CheckSMCCard", {});
     PlayerStore store;
@@ -470,6 +482,8 @@ int DAVU_THISCALL SimCheckSMCCard(void *) {
 }
 
 int DAVU_THISCALL SimGetVersionInfo(void *, unsigned char *text64) {
+  if (simmemory::Active())
+    return simmemory::GetVersionInfo(text64);
   return Guarded(simplayer::kResultFailed, [&] {
     Call call("GetVersionInfo", {Pointer(text64)});
     if (!text64)
@@ -490,6 +504,9 @@ int DAVU_THISCALL SimGetVersionInfo(void *, unsigned char *text64) {
 int DAVU_THISCALL SimGetAvailMemory(void *, int *internalTotal,
                                     int *internalFree, int *externalTotal,
                                     int *externalFree) {
+  if (simmemory::Active())
+    return simmemory::GetAvailMemory(internalTotal, internalFree, externalTotal,
+                                     externalFree);
   return Guarded(simplayer::kResultFailed, [&] {
     Call call("GetAvailMemory",
               {Pointer(internalTotal), Pointer(internalFree),
@@ -519,40 +536,54 @@ int DAVU_THISCALL SimGetAvailMemory(void *, int *internalTotal,
 }
 
 int DAVU_THISCALL SimFormatInternal(void *) {
+  if (simmemory::Active())
+    return simmemory::Format(simplayer::kInternal);
   return Guarded(simplayer::kResultFailed,
                  [] { return Format(simplayer::kInternal, "FormatInternal"); });
 }
 
 int DAVU_THISCALL SimFormatExternal(void *) {
+  if (simmemory::Active())
+    return simmemory::Format(simplayer::kExternal);
   return Guarded(simplayer::kResultFailed,
                  [] { return Format(simplayer::kExternal, "FormatExternal"); });
 }
 
 int DAVU_THISCALL SimFindFirstInternal(void *, usbctrl::tagFILE_ENTRY *record) {
+  if (simmemory::Active())
+    return simmemory::FindFirst(simplayer::kInternal, record);
   return Guarded(usbctrl::kNoMoreFiles, [&] {
     return FindFirst(simplayer::kInternal, "FindFirstInternal", record);
   });
 }
 
 int DAVU_THISCALL SimFindNextInternal(void *, usbctrl::tagFILE_ENTRY *record) {
+  if (simmemory::Active())
+    return simmemory::FindNext(simplayer::kInternal, record);
   return Guarded(usbctrl::kNoMoreFiles, [&] {
     return FindNext(simplayer::kInternal, "FindNextInternal", record);
   });
 }
 
 int DAVU_THISCALL SimFindFirstExternal(void *, usbctrl::tagFILE_ENTRY *record) {
+  if (simmemory::Active())
+    return simmemory::FindFirst(simplayer::kExternal, record);
   return Guarded(usbctrl::kNoMoreFiles, [&] {
     return FindFirst(simplayer::kExternal, "FindFirstExternal", record);
   });
 }
 
 int DAVU_THISCALL SimFindNextExternal(void *, usbctrl::tagFILE_ENTRY *record) {
+  if (simmemory::Active())
+    return simmemory::FindNext(simplayer::kExternal, record);
   return Guarded(usbctrl::kNoMoreFiles, [&] {
     return FindNext(simplayer::kExternal, "FindNextExternal", record);
   });
 }
 
 int DAVU_THISCALL SimDownload(void *, int memory, const char *path) {
+  if (simmemory::Active())
+    return simmemory::Download(memory, path);
   cancelRequested = false;
   return Guarded(simplayer::kResultFailed, [&] {
     Call call("Download", {Number(memory), path ? path : "(null)"});
@@ -567,6 +598,8 @@ int DAVU_THISCALL SimDownload(void *, int memory, const char *path) {
 }
 
 int DAVU_THISCALL SimDelete(void *, int memory, int fileIndex) {
+  if (simmemory::Active())
+    return simmemory::Delete(memory, fileIndex);
   cancelRequested = false;
   return Guarded(simplayer::kResultFailed, [&] {
     Call call("Delete", {Number(memory), Number(fileIndex)});
@@ -582,6 +615,8 @@ int DAVU_THISCALL SimDelete(void *, int memory, int fileIndex) {
 
 int DAVU_THISCALL SimUpload(void *, int memory, int fileIndex,
                             const char *text) {
+  if (simmemory::Active())
+    return simmemory::Upload(memory, fileIndex);
   cancelRequested = false;
   return Guarded(simplayer::kResultFailed, [&] {
     Call call("Upload",
@@ -598,6 +633,8 @@ int DAVU_THISCALL SimUpload(void *, int memory, int fileIndex,
 
 int DAVU_THISCALL SimChangeOrder(void *, int memory, int fileIndex,
                                  int position) {
+  if (simmemory::Active())
+    return simmemory::ChangeOrder(memory, fileIndex, position);
   return Guarded(simplayer::kResultFailed, [&] {
     Call call("ChangeOrder",
               {Number(memory), Number(fileIndex), Number(position)});
@@ -621,6 +658,8 @@ int DAVU_THISCALL SimChangeOrder(void *, int memory, int fileIndex,
 }
 
 void DAVU_THISCALL SimSetCancelFlag(void *) {
+  if (simmemory::Active())
+    return simmemory::SetCancelFlag();
   cancelRequested = true;
   try {
     Call("SetCancelFlag", {}).Finish(0);
