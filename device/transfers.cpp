@@ -24,9 +24,10 @@ using FileHandle = std::unique_ptr<void, HandleCloser>;
 
 // Opened for reading while other programs read, write or delete it.
 FileHandle OpenForReading(const char *path) {
-  HANDLE file = CreateFileA(
-      path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file =
+      CreateFileA(path, GENERIC_READ,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   return FileHandle(file == INVALID_HANDLE_VALUE ? nullptr : file);
 }
 

@@ -212,10 +212,9 @@ int GetFilesImpl(PanelSession *session, farapi::PluginPanelItem *items,
       // Without the destination current the library would write elsewhere.
       UploadOutcome outcome =
           SetCurrentDirectoryA(destPath)
-              ? UploadIntoFolder(memory, item.UserData,
-                                 item.FindData.nFileSizeLow, name,
-                                 item.FindData.ftLastWriteTime, keepExisting,
-                                 &reason)
+              ? UploadIntoFolder(
+                    memory, item.UserData, item.FindData.nFileSizeLow, name,
+                    item.FindData.ftLastWriteTime, keepExisting, &reason)
               : UploadOutcome::Failed;
       if (outcome == UploadOutcome::Copied) {
         copied.push_back(item);

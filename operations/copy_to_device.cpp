@@ -138,10 +138,9 @@ bool SendOneFile(PutTransfer &transfer, const std::string &path, uint32_t size,
   }
   if (result != usbctrl::kDone) {
     if (!link.Cancelled())
-      transfer.Summary.Failed(LeafName(path),
-                              result == usbctrl::kMemoryFull
-                                  ? FailReason::MemoryFull
-                                  : FailReason::NoAnswer);
+      transfer.Summary.Failed(LeafName(path), result == usbctrl::kMemoryFull
+                                                  ? FailReason::MemoryFull
+                                                  : FailReason::NoAnswer);
     return false;
   }
   RecordArrival(transfer, path);
@@ -195,8 +194,7 @@ bool OperationCancelled(void *context) {
 }
 
 // Counted as a file of the transfer, and reported when sending.
-void OnSourceFailed(void *context, const std::string &name,
-                    FailReason reason) {
+void OnSourceFailed(void *context, const std::string &name, FailReason reason) {
   PassContext &pass = *static_cast<PassContext *>(context);
   if (pass.Mode == WALK_COUNT)
     pass.Transfer->Summary.Handled();
@@ -215,8 +213,7 @@ std::string ItemName(const farapi::PluginPanelItem &item) {
 uint64_t RunPass(PutTransfer &transfer, WalkMode mode,
                  const std::string &sourceFolder,
                  const farapi::PluginPanelItem *items, int count,
-                 std::vector<char> *failed = nullptr,
-                 int *reached = nullptr) {
+                 std::vector<char> *failed = nullptr, int *reached = nullptr) {
   PassContext pass{&transfer, mode};
   SourceWalk walk;
   walk.Mode = mode;
@@ -357,8 +354,7 @@ int PutFilesImpl(PanelSession *session, farapi::PluginPanelItem *items,
       session->Memory = MEM_INTERNAL;
     SetProgressTitle("Download");
 
-    RunPass(transfer, WALK_SEND, sourceFolder, items, count, &failed,
-            &reached);
+    RunPass(transfer, WALK_SEND, sourceFolder, items, count, &failed, &reached);
     const bool cancelled = link.Cancelled();
     frame.StopProgress();
     frame.EndOperation();
@@ -367,9 +363,12 @@ int PutFilesImpl(PanelSession *session, farapi::PluginPanelItem *items,
               &failed);
     frame.RestoreScreen();
     if (cancelled) {
-      // The item during which the user cancelled did not go as a whole.
+      // The item during which the user cancelled did not go as a whole;
+      // a cancelled move deletes no source, so none of its items went.
       if (reached > 0)
         failed[reached - 1] = 1;
+      if (move)
+        reached = 0;
     }
     std::vector<char> went(count, 0);
     for (int i = 0; i < reached; ++i)

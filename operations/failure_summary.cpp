@@ -85,9 +85,9 @@ void FailureSummary::Show(int opMode) const {
   if (opMode & (farapi::OPM_SILENT | farapi::OPM_FIND))
     return;
   std::vector<std::string> lines;
-  lines.push_back(FailedCountLine(MsgText(MSG_FAILED_COUNT), failed_.size(),
-                                  handled_ < failed_.size() ? failed_.size()
-                                                            : handled_));
+  lines.push_back(
+      FailedCountLine(MsgText(MSG_FAILED_COUNT), failed_.size(),
+                      handled_ < failed_.size() ? failed_.size() : handled_));
   for (size_t i = 0; i < failed_.size() && i < kSummaryNames; ++i) {
     int reason = ReasonMessage(failed_[i].Reason);
     lines.push_back(

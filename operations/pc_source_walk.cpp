@@ -74,9 +74,9 @@ void ReportFailed(const SourceWalk &walk, const std::string &name,
 // The whole playlist through the file APIs, whose code page is the host's;
 // false when it cannot be opened or read.
 bool ReadPlaylist(const std::string &path, std::string *text) {
-  HANDLE opened =
-      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE opened = CreateFileA(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (opened == INVALID_HANDLE_VALUE)
     return false;
   FileHandle file(opened);
@@ -87,8 +87,8 @@ bool ReadPlaylist(const std::string &path, std::string *text) {
     return false;
   text->assign(size, '\0');
   DWORD got = 0;
-  if (size && (!ReadFile(opened, &(*text)[0], size, &got, nullptr) ||
-               got != size))
+  if (size &&
+      (!ReadFile(opened, &(*text)[0], size, &got, nullptr) || got != size))
     return false;
   return true;
 }
@@ -264,8 +264,8 @@ uint32_t WalkPlaylist(const SourceWalk &walk, const std::string &playlist) {
   if (text.compare(0, 3, "\xEF\xBB\xBF") == 0)
     at = 3;
   std::string line;
-  for (LineRead read; (read = NextPlaylistLine(text, &at, &line)) !=
-                      LineRead::End;) {
+  for (LineRead read;
+       (read = NextPlaylistLine(text, &at, &line)) != LineRead::End;) {
     if (read == LineRead::Overlong || !IsEmptyOrComment(line)) {
       WIN32_FIND_DATAA found;
       std::string path;

@@ -260,9 +260,9 @@ void CopyAllToOtherPanel(PanelSession *session, HANDLE panel, bool move) {
             DosDateTimeToFileTime(record.LastWriteDate, record.LastWriteTime,
                                   &writeTime);
             FailReason reason = FailReason::Unknown;
-            UploadOutcome outcome = UploadIntoFolder(
-                memory, FileIndexOf(record), record.FileSize, record.Name,
-                writeTime, keepExisting, &reason);
+            UploadOutcome outcome =
+                UploadIntoFolder(memory, FileIndexOf(record), record.FileSize,
+                                 record.Name, writeTime, keepExisting, &reason);
             if (outcome == UploadOutcome::Copied && move)
               copied.push_back(
                   {memory, FileIndexOf(record), record.FileSize, record.Name});

@@ -362,9 +362,8 @@ int List(const std::string &folder) {
   printf("progress: chunk %u, %s, rate %u bytes/s\n", c.chunkSize,
          c.postMessages ? "post" : "send", c.bytesPerSecond);
   for (const simplayer::FailRule &r : c.failRules)
-    printf("fail: %s nth %d index %d result %d%s (seen %d)\n",
-           r.method.c_str(), r.nth, r.index, r.result,
-           r.unplug ? " unplug" : "", r.seen);
+    printf("fail: %s nth %d index %d result %d%s (seen %d)\n", r.method.c_str(),
+           r.nth, r.index, r.result, r.unplug ? " unplug" : "", r.seen);
   if (c.unplugged)
     printf("unplugged: the player answers no call\n");
   return 0;
