@@ -80,6 +80,20 @@ std::string Content(const std::string &name, const char *side) {
 
 using Files = std::map<std::string, std::string>; // name -> bytes
 
+// Through the file APIs, whose code page the host has set, as the plug-in
+// names its files (the C library's fopen would not follow it).
+bool WriteThroughFileApis(const std::string &path, const std::string &bytes) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr,
+                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return false;
+  DWORD put = 0;
+  bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()),
+                      &put, nullptr) &&
+            put == bytes.size();
+  return CloseHandle(file) && ok;
+}
+
 Files ReadFolder(const std::string &folder) {
   Files files;
   for (const std::string &name : testing_support::ListFolder(folder)) {
@@ -152,20 +166,20 @@ protected:
         ASSERT_TRUE(plugin_fixture::PutOnPlayer(
             Player(), simplayer::kInternal, DeviceSpelling(unit),
             Content(unit, "player"), simplayer::CurrentTimes()));
-      ASSERT_TRUE(testing_support::WriteFileBytes(pcFolder + kExisting,
-                                                  Content(kExisting, "old")));
+      ASSERT_TRUE(WriteThroughFileApis(pcFolder + kExisting,
+                                       Content(kExisting, "old")));
     } else {
       if (op.From == Source::Folder) {
         ASSERT_TRUE(CreateDirectoryA(UnitFolder().c_str(), nullptr));
       }
       for (const char *unit : kUnits)
-        ASSERT_TRUE(testing_support::WriteFileBytes(UnitFolder() + unit,
-                                                    Content(unit, "pc")));
+        ASSERT_TRUE(
+            WriteThroughFileApis(UnitFolder() + unit, Content(unit, "pc")));
       if (op.From == Source::Playlist) {
-        ASSERT_TRUE(testing_support::WriteFileBytes(
-            pcFolder + "list.m3u", std::string("#EXTM3U\r\n") + kUnits[0] +
-                                       "\r\n" + kUnits[1] + "\r\n" + kUnits[2] +
-                                       "\r\n"));
+        ASSERT_TRUE(WriteThroughFileApis(pcFolder + "list.m3u",
+                                         std::string("#EXTM3U\r\n") +
+                                             kUnits[0] + "\r\n" + kUnits[1] +
+                                             "\r\n" + kUnits[2] + "\r\n"));
       }
       ASSERT_TRUE(plugin_fixture::PutOnPlayer(
           Player(), simplayer::kInternal, kExisting, Content(kExisting, "old"),
