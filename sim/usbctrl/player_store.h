@@ -62,10 +62,10 @@ struct MemoryState {
 
 // Makes a library method fail. `nth` 0 fails every matching call, n > 0 only
 // the n-th one (counted in `seen` from when the rule was added). `index` -1
-// matches any call; otherwise only calls naming that file index. With
-// `unplug`, the player stops answering at that call: an Upload moves half
-// the file first, and from then on every call fails (PlayerConfig's
-// `unplugged`) until the flag is cleared.
+// matches any call; otherwise only calls naming that file index. A failing
+// Upload writes half the file into the PC folder before it fails. With
+// `unplug`, the player stops answering at that call: from then on every
+// call fails (PlayerConfig's `unplugged`) until the flag is cleared.
 struct FailRule {
   std::string method; // library method name, e.g. "Download"
   int nth = 0;

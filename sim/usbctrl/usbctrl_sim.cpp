@@ -122,11 +122,8 @@ int NoAnswerResult(const char *method) {
 
 // Applies the store's fail rules for this call. The rules' counters are
 // kept in the store, so the n-th call is counted across processes too.
-// *unpluggedNow is set when this very call unplugged the player.
 bool FailRuleHits(PlayerStore *store, const char *method, int index,
-                  int *result, bool *unpluggedNow = nullptr) {
-  if (unpluggedNow)
-    *unpluggedNow = false;
+                  int *result) {
   if (store->config.unplugged) {
     *result = NoAnswerResult(method);
     return true;
@@ -143,8 +140,6 @@ bool FailRuleHits(PlayerStore *store, const char *method, int index,
       if (rule.unplug) {
         store->config.unplugged = true;
         *result = NoAnswerResult(method);
-        if (unpluggedNow)
-          *unpluggedNow = true;
       }
     }
   }
@@ -622,10 +617,11 @@ int DAVU_THISCALL SimUpload(void *, int memory, int fileIndex,
     int failure;
     if (!simplayer::LoadStore(call.folder, &store, nullptr))
       return call.Finish(simplayer::kResultFailed);
-    bool unpluggedNow = false;
-    if (FailRuleHits(&store, "Upload", fileIndex, &failure, &unpluggedNow)) {
-      // Pulled out half-way: part of the file is already on the PC.
-      if (unpluggedNow) {
+    const bool answering = !store.config.unplugged;
+    if (FailRuleHits(&store, "Upload", fileIndex, &failure)) {
+      // The transfer breaks off half-way: part of the file is already on
+      // the PC, as it would be with a real player.
+      if (answering) {
         int key = FileIndexArgument(fileIndex);
         const StoredFile *file =
             key < 0 || !ValidMemory(memory)
