@@ -240,7 +240,7 @@ TEST_F(SourcesTest, KilledHostLeavesTheSourceUnderItsOwnName) {
     store.config.chunkSize = 1000;
     store.config.bytesPerSecond = 4000;
   });
-  const std::string script = pc / "..\\send.script";
+  const std::string script = pluginDir / "send.script";
   ASSERT_TRUE(testing_support::WriteFileBytes(
       script, "open pluginsmenu\npc folder \"" + Bare(pc) + "\"\npc select \"" +
                   name + "\"\nanswer 0\npc copy\n"));
@@ -257,7 +257,7 @@ TEST_F(SourcesTest, KilledHostLeavesTheSourceUnderItsOwnName) {
                              &process));
   // The simulated player writes what arrives into download.tmp.
   bool sending = false;
-  for (int i = 0; i < 3000 && !sending; ++i) {
+  for (int i = 0; i < 6000 && !sending; ++i) {
     sending = testing_support::FileExists(playerDir / "download.tmp");
     if (!sending && WaitForSingleObject(process.hProcess, 20) == WAIT_OBJECT_0)
       break;
