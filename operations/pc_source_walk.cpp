@@ -113,9 +113,9 @@ LineRead NextPlaylistLine(const std::string &text, size_t *at,
                                            : LineRead::Line;
 }
 
-// Lines that name nothing on purpose.
+// Lines that name nothing on purpose: blank ones and comments.
 bool IsEmptyOrComment(const std::string &line) {
-  return line.empty() || line[0] == '#';
+  return line.find_first_not_of(" \t") == std::string::npos || line[0] == '#';
 }
 
 // The line as text of the ANSI code page, in the OEM code page the host's
