@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 namespace davu {
 
@@ -61,6 +62,32 @@ static_assert(sizeof(DeviceEntryPoints) ==
                   usbctrl::kEntryPointCount * sizeof(void *),
               "one slot per export");
 
+// The file the library reads for one send. The library takes the player's
+// name from the path, so when the player spells the name otherwise it gets
+// a copy under that spelling in the plug-in's private temporary folder; the
+// user's file keeps its own name all the while.
+class SendSource {
+public:
+  SendSource() = default;
+  ~SendSource() { Release(); }
+  SendSource(const SendSource &) = delete;
+  SendSource &operator=(const SendSource &) = delete;
+  // False when the file cannot be opened and read (another program holds
+  // it, or it is gone) or when the copy cannot be made.
+  bool Prepare(const char *path);
+  const char *LibraryPath() const { return libraryPath_.c_str(); }
+  // Removes the copy, and the private folder when it is empty.
+  void Release();
+
+private:
+  std::string libraryPath_;
+  bool copied_ = false;
+};
+
+// Removes the private folder of send copies with whatever a killed process
+// left in it.
+void RemoveSendCopies();
+
 struct DeviceLink {
   HMODULE Module = nullptr;
   DeviceEntryPoints Entry = {};
@@ -104,6 +131,8 @@ struct DeviceLink {
   // result so that callers can tell a copied file from a failed one.
   int UploadFile(int memory, uint32_t fileIndex, uint32_t fileSize);
   int DownloadFile(int memory, const char *path, uint32_t fileSize);
+  // The same for a source already prepared; -1 when it is not.
+  int DownloadPrepared(int memory, const SendSource &source, uint32_t fileSize);
   int DeleteDeviceFile(int memory, uint32_t fileIndex, uint32_t fileSize);
   int FormatMemory(int memory);
   int MoveInPlayOrder(int memory, uint32_t fileIndex, int position);

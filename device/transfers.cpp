@@ -7,6 +7,9 @@
 #include "device/name_conversion.h"
 
 #include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
 
 namespace davu {
 
@@ -14,7 +17,127 @@ namespace {
 
 constexpr size_t kPathBufferSize = 4096;
 
+struct HandleCloser {
+  void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+using FileHandle = std::unique_ptr<void, HandleCloser>;
+
+// Opened for reading while other programs read, write or delete it.
+FileHandle OpenForReading(const char *path) {
+  HANDLE file =
+      CreateFileA(path, GENERIC_READ,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return FileHandle(file == INVALID_HANDLE_VALUE ? nullptr : file);
+}
+
+std::string CopiesFolder() {
+  char temp[MAX_PATH + 1] = {};
+  DWORD length = GetTempPathA(sizeof temp, temp);
+  if (length == 0 || length >= sizeof temp)
+    return std::string();
+  std::string folder(temp, length);
+  if (folder.back() != '\\')
+    folder += '\\';
+  return folder + "DAVUman\\";
+}
+
+// The whole file with its times; false, and nothing left, on any failure.
+bool CopyWithTimes(HANDLE from, const std::string &to) {
+  HANDLE target = CreateFileA(to.c_str(), GENERIC_WRITE, 0, nullptr,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (target == INVALID_HANDLE_VALUE)
+    return false;
+  FileHandle closer(target);
+  std::vector<char> buffer(65536);
+  bool ok = true;
+  for (;;) {
+    DWORD got = 0, put = 0;
+    if (!ReadFile(from, buffer.data(), static_cast<DWORD>(buffer.size()), &got,
+                  nullptr)) {
+      ok = false;
+      break;
+    }
+    if (got == 0)
+      break;
+    if (!WriteFile(target, buffer.data(), got, &put, nullptr) || put != got) {
+      ok = false;
+      break;
+    }
+  }
+  // The library may take the player's file times from the file it reads.
+  FILETIME created, accessed, written;
+  if (ok && GetFileTime(from, &created, &accessed, &written))
+    ok = SetFileTime(target, &created, &accessed, &written) != 0;
+  closer.reset();
+  if (!ok)
+    DeleteFileA(to.c_str());
+  return ok;
+}
+
 } // namespace
+
+bool SendSource::Prepare(const char *path) {
+  Release();
+  if (!path || strlen(path) >= kPathBufferSize)
+    return false;
+  // Readable now, or the player's file of the same name would be deleted
+  // for a send that cannot happen.
+  FileHandle source = OpenForReading(path);
+  if (!source)
+    return false;
+  char devicePath[kPathBufferSize];
+  ToDeviceName(path, devicePath);
+  if (strcmp(devicePath, path) == 0) {
+    libraryPath_ = path;
+    return true;
+  }
+  const char *slash = strrchr(devicePath, '\\');
+  std::string folder = CopiesFolder();
+  if (folder.empty())
+    return false;
+  std::string copy = folder + (slash ? slash + 1 : devicePath);
+  if (copy.size() >= MAX_PATH)
+    return false;
+  CreateDirectoryA(folder.c_str(), nullptr);
+  if (!CopyWithTimes(source.get(), copy)) {
+    RemoveDirectoryA(folder.c_str());
+    return false;
+  }
+  libraryPath_ = copy;
+  copied_ = true;
+  return true;
+}
+
+void SendSource::Release() {
+  if (copied_) {
+    SetFileAttributesA(libraryPath_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(libraryPath_.c_str());
+    std::string folder = libraryPath_.substr(0, libraryPath_.rfind('\\'));
+    RemoveDirectoryA(folder.c_str()); // stays while another copy is in it
+  }
+  copied_ = false;
+  libraryPath_.clear();
+}
+
+void RemoveSendCopies() {
+  std::string folder = CopiesFolder();
+  if (folder.empty())
+    return;
+  WIN32_FIND_DATAA data;
+  HANDLE search = FindFirstFileA((folder + "*").c_str(), &data);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        continue;
+      std::string path = folder + data.cFileName;
+      SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileA(path.c_str());
+    } while (FindNextFileA(search, &data));
+    FindClose(search);
+  }
+  RemoveDirectoryA(folder.c_str());
+}
 
 void DeviceLink::BeginOperation(uint16_t opMode, uint32_t totalSize) {
   OpStartTick.store(0);
@@ -87,25 +210,21 @@ int DeviceLink::DeleteDeviceFile(int memory, uint32_t fileIndex,
 }
 
 int DeviceLink::DownloadFile(int memory, const char *path, uint32_t fileSize) {
-  StartFile(*this, fileSize);
-  if (!path || strlen(path) >= kPathBufferSize)
+  SendSource source;
+  if (!source.Prepare(path)) {
+    StartFile(*this, fileSize);
     return -1;
-  char devicePath[kPathBufferSize];
-  ToDeviceName(path, devicePath);
-
-  // The library takes the name from the path, so the PC file carries the
-  // player's spelling of its name for the length of the call.
-  bool renamed = false;
-  if (strcmp(devicePath, path) != 0) {
-    renamed = MoveFileA(path, devicePath) != 0;
-    // Without the rename the path would name some other file, or none.
-    if (!renamed)
-      return -1;
   }
-  int result = Entry.Download(LibraryObject(), nullptr, memory, devicePath);
-  if (renamed)
-    MoveFileA(devicePath, path);
+  return DownloadPrepared(memory, source, fileSize);
+}
 
+int DeviceLink::DownloadPrepared(int memory, const SendSource &source,
+                                 uint32_t fileSize) {
+  StartFile(*this, fileSize);
+  if (!*source.LibraryPath())
+    return -1;
+  int result =
+      Entry.Download(LibraryObject(), nullptr, memory, source.LibraryPath());
   if (result == 0)
     CountSuccess(*this, result, OM_DOWNLOAD, fileSize);
   else if (result == usbctrl::kMemoryFull)

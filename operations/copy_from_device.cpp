@@ -11,7 +11,9 @@
 #include "plugin/notices.h"
 #include "progress/progress_display.h"
 
+#include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace davu {
@@ -28,6 +30,53 @@ bool IsFile(DWORD attributes) {
          (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+// A file of the current folder moved aside under a unique temporary name,
+// put back under its own name unless discarded.
+class AsideFile {
+public:
+  AsideFile() = default;
+  ~AsideFile() { Restore(); }
+  AsideFile(const AsideFile &) = delete;
+  AsideFile &operator=(const AsideFile &) = delete;
+
+  // False when the file cannot be moved (another program holds it).
+  bool MoveAside(const char *name) {
+    for (unsigned n = 0; n < 1000; ++n) {
+      char aside[48];
+      snprintf(aside, sizeof aside, "~davu%lx-%u.tmp",
+               static_cast<unsigned long>(GetCurrentProcessId()), n);
+      if (MoveFileA(name, aside)) {
+        name_ = name;
+        aside_ = aside;
+        held_ = true;
+        return true;
+      }
+      DWORD error = GetLastError();
+      if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)
+        return false;
+    }
+    return false;
+  }
+  void Restore() {
+    if (!held_)
+      return;
+    held_ = false;
+    MoveFileA(aside_.c_str(), name_.c_str());
+  }
+  // The replacement is complete: the old file goes.
+  void Discard() {
+    if (!held_)
+      return;
+    held_ = false;
+    SetFileAttributesA(aside_.c_str(), FILE_ATTRIBUTE_ARCHIVE);
+    DeleteFileA(aside_.c_str());
+  }
+
+private:
+  std::string name_, aside_;
+  bool held_ = false;
+};
+
 } // namespace
 
 bool IsSafePcName(const char *name) {
@@ -40,43 +89,66 @@ bool IsSafePcName(const char *name) {
 
 UploadOutcome UploadIntoFolder(int memory, uint32_t fileIndex, uint32_t size,
                                const char *pcName, const FILETIME &writeTime,
-                               bool keepExisting) {
+                               bool keepExisting, FailReason *reason) {
+  *reason = FailReason::Unknown;
   // A name that would reach outside the current folder is never used, in
   // the PC's spelling or in the player's that the library writes.
-  if (!IsSafePcName(pcName) || strlen(pcName) >= farapi::NM)
+  if (!IsSafePcName(pcName) || strlen(pcName) >= farapi::NM) {
+    *reason = FailReason::NameNotAllowed;
     return UploadOutcome::Failed;
+  }
   char deviceName[farapi::NM];
   ToDeviceName(pcName, deviceName);
-  if (!IsSafePcName(deviceName))
+  if (!IsSafePcName(deviceName)) {
+    *reason = FailReason::NameNotAllowed;
     return UploadOutcome::Failed;
+  }
+  const bool sameSpelling = strcmp(deviceName, pcName) == 0;
 
+  // Destroyed in reverse order: a file moved aside goes back under its name
+  // on every path that does not complete the copy.
+  AsideFile replaced, inTheWay;
   DWORD attributes = GetFileAttributesA(pcName);
   if (attributes != INVALID_FILE_ATTRIBUTES) {
     if (keepExisting)
       return UploadOutcome::KeptExisting;
     // A folder of that name is not the file's to replace.
-    if (!IsFile(attributes))
+    if (!IsFile(attributes)) {
+      *reason = FailReason::NameNotAllowed;
       return UploadOutcome::Failed;
-    SetFileAttributesA(pcName, FILE_ATTRIBUTE_ARCHIVE);
-    DeleteFileA(pcName);
+    }
+    if (!replaced.MoveAside(pcName)) {
+      *reason = FailReason::InUse;
+      return UploadOutcome::Failed;
+    }
   }
-
-  const bool deviceFileBefore =
-      GetFileAttributesA(deviceName) != INVALID_FILE_ATTRIBUTES;
-
-  if (Device().UploadFile(memory, fileIndex, size) != 0) {
-    // A failed or cancelled upload leaves at most a part of the file; under
-    // the PC name and the player's time it would pass for a good copy. A
-    // file that was there before the call is not the upload's to remove.
-    if (!deviceFileBefore)
-      DeleteFileA(deviceName);
+  // Another PC file that bears the player's spelling is not the upload's to
+  // overwrite.
+  if (!sameSpelling &&
+      GetFileAttributesA(deviceName) != INVALID_FILE_ATTRIBUTES &&
+      !inTheWay.MoveAside(deviceName)) {
+    *reason = FailReason::InUse;
     return UploadOutcome::Failed;
   }
-  if (strcmp(deviceName, pcName) != 0)
-    MoveFileA(deviceName, pcName);
+
+  int result = Device().UploadFile(memory, fileIndex, size);
+  bool arrived =
+      result == usbctrl::kDone && IsFile(GetFileAttributesA(deviceName));
+  if (arrived && !sameSpelling)
+    arrived = MoveFileA(deviceName, pcName) != 0;
+  if (!arrived) {
+    // A failed or cancelled upload leaves at most a part of the file; under
+    // the PC name and the player's time it would pass for a good copy.
+    SetFileAttributesA(deviceName, FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(deviceName);
+    if (Device().Cancelled())
+      return UploadOutcome::Cancelled;
+    *reason = FailReason::NoAnswer;
+    return UploadOutcome::Failed;
+  }
   SetLastWriteTime(pcName, writeTime);
-  return IsFile(GetFileAttributesA(pcName)) ? UploadOutcome::Copied
-                                            : UploadOutcome::Failed;
+  replaced.Discard();
+  return UploadOutcome::Copied;
 }
 
 int GetFilesImpl(PanelSession *session, farapi::PluginPanelItem *items,
@@ -109,8 +181,13 @@ int GetFilesImpl(PanelSession *session, farapi::PluginPanelItem *items,
 
   const bool keepExisting = (session->Options & PSO_KEEPEXISTING) != 0;
   const int memory = session->Memory;
+  FailureSummary summary;
+  // Per item: it went (copied, or kept by keep-existing; for a move, also
+  // gone from the player).
+  std::vector<char> went(count, 0);
   // Only the files that reached the PC are deleted by a move.
   std::vector<farapi::PluginPanelItem> copied;
+  std::vector<int> copiedAt;
   bool cancelled = false;
   {
     WorkingFolderGuard workingFolder(kRememberedFolderLimit);
@@ -130,12 +207,24 @@ int GetFilesImpl(PanelSession *session, farapi::PluginPanelItem *items,
       memcpy(name, item.FindData.cFileName, farapi::NM);
       SetProgressTitle("Upload");
       SetProgressItem("Uploading(%i of %i): %.62s", i + 1, count, name);
+      summary.Handled();
+      FailReason reason = FailReason::Unknown;
       // Without the destination current the library would write elsewhere.
-      if (SetCurrentDirectoryA(destPath) &&
-          UploadIntoFolder(memory, item.UserData, item.FindData.nFileSizeLow,
-                           name, item.FindData.ftLastWriteTime,
-                           keepExisting) == UploadOutcome::Copied)
+      UploadOutcome outcome =
+          SetCurrentDirectoryA(destPath)
+              ? UploadIntoFolder(
+                    memory, item.UserData, item.FindData.nFileSizeLow, name,
+                    item.FindData.ftLastWriteTime, keepExisting, &reason)
+              : UploadOutcome::Failed;
+      if (outcome == UploadOutcome::Copied) {
         copied.push_back(item);
+        copiedAt.push_back(i);
+        went[i] = move ? 0 : 1;
+      } else if (outcome == UploadOutcome::KeptExisting) {
+        went[i] = 1;
+      } else if (outcome == UploadOutcome::Failed) {
+        summary.Failed(name, reason);
+      }
       if (Device().Cancelled()) {
         cancelled = true;
         break;
@@ -148,12 +237,20 @@ int GetFilesImpl(PanelSession *session, farapi::PluginPanelItem *items,
   if (cancelled) {
     if (findCopy)
       session->FindCancelled = 1;
-    return -1;
+  } else if (move) {
+    std::vector<char> deleted;
+    if (DeleteMovedItems(session, copied.data(),
+                         static_cast<int>(copied.size()), summary,
+                         &deleted) < 0)
+      cancelled = true;
+    for (size_t j = 0; j < copiedAt.size() && j < deleted.size(); ++j)
+      went[copiedAt[j]] = deleted[j];
   }
-  if (!move)
-    return 1;
-  return DeleteFilesImpl(session, copied.data(),
-                         static_cast<int>(copied.size()), farapi::OPM_SILENT);
+  DeselectItemsThatWent(items, count, went);
+  summary.Show(opMode);
+  if (cancelled)
+    return -1;
+  return summary.FailedCount() ? 0 : 1;
 }
 
 } // namespace davu

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "host/far_api.h"
+#include "operations/failure_summary.h"
 #include "plugin/plugin_state.h"
 
 #include <windows.h>
@@ -17,12 +18,14 @@ int GetFilesImpl(PanelSession *session, farapi::PluginPanelItem *items,
 // not empty, no '\', '/' or ':', not "." or "..".
 bool IsSafePcName(const char *name);
 
-enum class UploadOutcome { Copied, KeptExisting, Failed };
+enum class UploadOutcome { Copied, KeptExisting, Failed, Cancelled };
 
 // The per-file step of every copy from the player, run with the destination
-// folder current.
+// folder current. A file it replaces is kept aside until the new one is
+// complete, and put back when the upload fails or is cancelled. On Failed,
+// *reason says why.
 UploadOutcome UploadIntoFolder(int memory, uint32_t fileIndex, uint32_t size,
                                const char *pcName, const FILETIME &writeTime,
-                               bool keepExisting);
+                               bool keepExisting, FailReason *reason);
 
 } // namespace davu

@@ -7,6 +7,8 @@
 #include "device/device_link.h"
 #include "device/usbctrl_contract.h"
 #include "operations/device_name_index.h"
+#include "operations/delete_files.h"
+#include "operations/failure_summary.h"
 #include "operations/operation_frame.h"
 #include "operations/pc_source_walk.h"
 #include "plugin/messages.h"
@@ -42,7 +44,13 @@ struct PutTransfer {
   std::set<std::string> Arrived; // upper-cased full paths
   std::map<std::pair<int, std::string>, std::string> ArrivedByDeviceName;
   DeviceNameIndex Names; // the player's names, read once per memory
+  FailureSummary Summary;
 };
+
+std::string LeafName(const std::string &path) {
+  size_t slash = path.find_last_of('\\');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
 
 std::string DeviceNameKey(const std::string &path) {
   size_t slash = path.find_last_of('\\');
@@ -94,25 +102,38 @@ bool SendOneFile(PutTransfer &transfer, const std::string &path, uint32_t size,
   ++session.ItemNumber;
   SetProgressItem("Downloading(%i of %i): %.60s", session.ItemNumber,
                   session.ItemCount, displayName);
+  // The player's file of the same name goes only once the send can go
+  // ahead: the source is readable, or its copy for the library exists.
+  SendSource source;
+  if (!source.Prepare(path.c_str())) {
+    transfer.Summary.Failed(LeafName(path), FailReason::InUse);
+    return false;
+  }
   if (!ClearSameNameOnDevice(transfer, path))
     return false;
-  int result = link.DownloadFile(session.Memory, path.c_str(), size);
+  int result = link.DownloadPrepared(session.Memory, source, size);
   if (result == usbctrl::kMemoryFull &&
       (session.Options & PSO_SWITCHWHENFULL)) {
     session.Memory = OtherMemory(session.Memory);
     session.Options &= ~static_cast<uint32_t>(PSO_SWITCHWHENFULL);
     if (!ClearSameNameOnDevice(transfer, path))
       return false;
-    result = link.DownloadFile(session.Memory, path.c_str(), size);
+    result = link.DownloadPrepared(session.Memory, source, size);
   }
-  if (result != usbctrl::kDone)
+  if (result != usbctrl::kDone) {
+    if (!link.Cancelled())
+      transfer.Summary.Failed(LeafName(path), result == usbctrl::kMemoryFull
+                                                  ? FailReason::MemoryFull
+                                                  : FailReason::NoAnswer);
     return false;
+  }
   RecordArrival(transfer, path);
   return true;
 }
 
 bool CountFile(PutTransfer &transfer) {
   ++transfer.Session.ItemCount;
+  transfer.Summary.Handled();
   return true;
 }
 
@@ -121,8 +142,16 @@ bool DeleteArrivedSource(PutTransfer &transfer, const std::string &path) {
     return false;
   if (DeleteSourceFile(path, transfer.Session.Options))
     return true;
+  DWORD attributes = GetFileAttributesA(path.c_str());
   // Named twice (in two playlists, say) and deleted the first time.
-  return GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES;
+  if (attributes == INVALID_FILE_ATTRIBUTES)
+    return true;
+  // A read-only source stays when existing files are kept: that is the
+  // choice the user made, not a failure.
+  if (!((attributes & FILE_ATTRIBUTE_READONLY) &&
+        (transfer.Session.Options & PSO_KEEPEXISTING)))
+    transfer.Summary.Failed(LeafName(path), FailReason::InUse);
+  return false;
 }
 
 struct PassContext {
@@ -148,16 +177,27 @@ bool OperationCancelled(void *context) {
   return static_cast<PassContext *>(context)->Transfer->Link.Cancelled();
 }
 
+// Counted as a file of the transfer, and reported when sending.
+void OnSourceFailed(void *context, const std::string &name, FailReason reason) {
+  PassContext &pass = *static_cast<PassContext *>(context);
+  if (pass.Mode == WALK_COUNT)
+    pass.Transfer->Summary.Handled();
+  else if (pass.Mode == WALK_SEND)
+    pass.Transfer->Summary.Failed(name, reason);
+}
+
 std::string ItemName(const farapi::PluginPanelItem &item) {
   const char *name = item.FindData.cFileName;
   return std::string(name, strnlen(name, sizeof item.FindData.cFileName));
 }
 
 // One pass over the selected items; the sum of the sizes that qualified.
-// Stops after the item during which the user cancelled.
+// Items during which something failed are marked in *failed (may be null);
+// the pass stops after the item during which the user cancelled.
 uint64_t RunPass(PutTransfer &transfer, WalkMode mode,
                  const std::string &sourceFolder,
-                 const farapi::PluginPanelItem *items, int count) {
+                 const farapi::PluginPanelItem *items, int count,
+                 std::vector<char> *failed = nullptr, int *reached = nullptr) {
   PassContext pass{&transfer, mode};
   SourceWalk walk;
   walk.Mode = mode;
@@ -166,9 +206,13 @@ uint64_t RunPass(PutTransfer &transfer, WalkMode mode,
   walk.Context = &pass;
   walk.OnFile = OnSourceFile;
   walk.Cancelled = OperationCancelled;
+  walk.OnFailed = OnSourceFailed;
 
   uint64_t total = 0;
   for (int i = 0; i < count; ++i) {
+    const size_t failedBefore = transfer.Summary.FailedCount();
+    if (reached)
+      *reached = i + 1;
     const farapi::PluginPanelItem &item = items[i];
     const std::string name = ItemName(item);
     const std::string path = sourceFolder + name;
@@ -188,6 +232,8 @@ uint64_t RunPass(PutTransfer &transfer, WalkMode mode,
     }
     if (transfer.Link.Cancelled())
       break;
+    if (failed && transfer.Summary.FailedCount() != failedBefore)
+      (*failed)[i] = 1;
   }
   return total;
 }
@@ -275,30 +321,48 @@ int PutFilesImpl(PanelSession *session, farapi::PluginPanelItem *items,
   if (!(opMode & farapi::OPM_SILENT) && !ConfirmPut(*session, move != 0))
     return -1;
 
-  PutTransfer transfer{*session, link, {}, {}, {}};
+  PutTransfer transfer{*session, link, {}, {}, {}, {}};
   uint64_t total = RunPass(transfer, WALK_COUNT, sourceFolder, items, count);
   if (!CheckFreeSpace(*session, link, total))
     return -1;
 
-  OperationFrame frame(*session);
-  frame.SaveScreen();
-  frame.Begin(OM_DOWNLOAD,
-              total > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(total));
-  frame.StartProgress();
-  if (session->Options & PSO_SWITCHWHENFULL)
-    session->Memory = MEM_INTERNAL;
-  SetProgressTitle("Download");
+  std::vector<char> failed(count, 0);
+  int reached = 0;
+  {
+    OperationFrame frame(*session);
+    frame.SaveScreen();
+    frame.Begin(OM_DOWNLOAD,
+                total > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(total));
+    frame.StartProgress();
+    if (session->Options & PSO_SWITCHWHENFULL)
+      session->Memory = MEM_INTERNAL;
+    SetProgressTitle("Download");
 
-  RunPass(transfer, WALK_SEND, sourceFolder, items, count);
-  if (link.Cancelled())
-    return -1; // the frame stops the thread, restores the screen, ends
-
-  frame.StopProgress();
-  frame.EndOperation();
-  if (move)
-    RunPass(transfer, WALK_DELETE_SOURCE, sourceFolder, items, count);
-  frame.RestoreScreen();
-  return 1;
+    RunPass(transfer, WALK_SEND, sourceFolder, items, count, &failed, &reached);
+    const bool cancelled = link.Cancelled();
+    frame.StopProgress();
+    frame.EndOperation();
+    if (!cancelled && move)
+      RunPass(transfer, WALK_DELETE_SOURCE, sourceFolder, items, count,
+              &failed);
+    frame.RestoreScreen();
+    if (cancelled) {
+      // The item during which the user cancelled did not go as a whole;
+      // a cancelled move deletes no source, so none of its items went.
+      if (reached > 0)
+        failed[reached - 1] = 1;
+      if (move)
+        reached = 0;
+    }
+    std::vector<char> went(count, 0);
+    for (int i = 0; i < reached; ++i)
+      went[i] = failed[i] ? 0 : 1;
+    DeselectItemsThatWent(items, count, went);
+    transfer.Summary.Show(opMode);
+    if (cancelled)
+      return -1;
+  }
+  return transfer.Summary.FailedCount() ? 0 : 1;
 }
 
 } // namespace davu

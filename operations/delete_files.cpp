@@ -21,7 +21,62 @@ bool IsKeptFile(const farapi::PluginPanelItem &item, int memory) {
          memcmp(item.FindData.cFileName, kConfigName, sizeof kConfigName) == 0;
 }
 
+// The deletions with their progress box; false when cancelled.
+bool DeleteOnPlayer(PanelSession &session, farapi::PluginPanelItem *items,
+                    int count, FailureSummary &summary,
+                    std::vector<char> *went) {
+  went->assign(count > 0 ? count : 0, 0);
+  const int memory = session.Memory;
+  OperationFrame frame(session);
+  session.ProgressWindow.store(nullptr);
+  frame.SaveScreen();
+
+  session.ItemCount = 0;
+  uint32_t total = 0;
+  for (int i = 0; i < count; ++i) {
+    if (IsKeptFile(items[i], memory))
+      continue;
+    ++session.ItemCount;
+    total += items[i].FindData.nFileSizeLow;
+  }
+
+  frame.Begin(OM_DELETE, total);
+  frame.StartProgress();
+  SetProgressTitle("Delete");
+  session.ItemNumber = 0;
+
+  for (int i = 0; i < count; ++i) {
+    const farapi::PluginPanelItem &item = items[i];
+    char name[farapi::NM + 1] = {};
+    memcpy(name, item.FindData.cFileName, farapi::NM);
+    if (IsKeptFile(item, memory)) {
+      (*went)[i] = 1;
+    } else {
+      ++session.ItemNumber;
+      summary.Handled();
+      SetProgressItem("Deleting(%i of %i): %.60s", session.ItemNumber,
+                      session.ItemCount, name);
+      int result = Device().DeleteDeviceFile(memory, item.UserData,
+                                             item.FindData.nFileSizeLow);
+      if (result == usbctrl::kDone)
+        (*went)[i] = 1;
+      else if (!Device().Cancelled())
+        summary.Failed(name, FailReason::NoAnswer);
+    }
+    if (Device().Cancelled())
+      return false;
+  }
+  return true;
+}
+
 } // namespace
+
+void DeselectItemsThatWent(farapi::PluginPanelItem *items, int count,
+                           const std::vector<char> &went) {
+  for (int i = 0; i < count && i < static_cast<int>(went.size()); ++i)
+    if (went[i])
+      items[i].Flags &= ~static_cast<DWORD>(farapi::PPIF_SELECTED);
+}
 
 int DeleteFilesImpl(PanelSession *session, farapi::PluginPanelItem *items,
                     int count, int opMode) {
@@ -36,40 +91,33 @@ int DeleteFilesImpl(PanelSession *session, farapi::PluginPanelItem *items,
           2) != 0)
     return -1;
 
-  const int memory = session->Memory;
-  OperationFrame frame(*session);
-  session->ProgressWindow.store(nullptr);
-  frame.SaveScreen();
+  FailureSummary summary;
+  std::vector<char> went;
+  bool finished = DeleteOnPlayer(*session, items, count, summary, &went);
+  DeselectItemsThatWent(items, count, went);
+  summary.Show(opMode);
+  if (!finished)
+    return -1;
+  return summary.FailedCount() ? 0 : 1;
+}
 
-  session->ItemCount = 0;
-  uint32_t total = 0;
-  for (int i = 0; i < count; ++i) {
-    if (IsKeptFile(items[i], memory))
-      continue;
-    ++session->ItemCount;
-    total += items[i].FindData.nFileSizeLow;
-  }
-
-  frame.Begin(OM_DELETE, total);
-  frame.StartProgress();
-  SetProgressTitle("Delete");
-  session->ItemNumber = 0;
-
-  for (int i = 0; i < count; ++i) {
-    const farapi::PluginPanelItem &item = items[i];
-    if (!IsKeptFile(item, memory)) {
-      ++session->ItemNumber;
+int DeleteMovedItems(PanelSession *session, farapi::PluginPanelItem *items,
+                     int count, FailureSummary &summary,
+                     std::vector<char> *went) {
+  went->assign(count > 0 ? count : 0, 0);
+  if (!session || !Device().CheckReady()) {
+    for (int i = 0; i < count; ++i) {
       char name[farapi::NM + 1] = {};
-      memcpy(name, item.FindData.cFileName, farapi::NM);
-      SetProgressItem("Deleting(%i of %i): %.60s", session->ItemNumber,
-                      session->ItemCount, name);
-      Device().DeleteDeviceFile(memory, item.UserData,
-                                item.FindData.nFileSizeLow);
+      memcpy(name, items[i].FindData.cFileName, farapi::NM);
+      summary.Failed(name, FailReason::NoAnswer);
     }
-    if (Device().Cancelled())
-      return -1;
+    return 0;
   }
-  return 1;
+  // The files were counted by the copy; only their failures are added.
+  FailureSummary deletions;
+  bool finished = DeleteOnPlayer(*session, items, count, deletions, went);
+  summary.TakeFailures(deletions);
+  return finished ? 1 : -1;
 }
 
 } // namespace davu

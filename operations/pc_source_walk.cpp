@@ -8,7 +8,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -31,10 +30,13 @@ SearchHandle StartSearch(const std::string &pattern, WIN32_FIND_DATAA *data) {
   return SearchHandle(search == INVALID_HANDLE_VALUE ? nullptr : search);
 }
 
-struct FileCloser {
-  void operator()(FILE *file) const { fclose(file); }
+struct HandleCloser {
+  void operator()(HANDLE handle) const { CloseHandle(handle); }
 };
-using TextFile = std::unique_ptr<FILE, FileCloser>;
+using FileHandle = std::unique_ptr<void, HandleCloser>;
+
+// Longest playlist read; a bigger file is no playlist.
+constexpr DWORD kPlaylistSizeLimit = 16u * 1024 * 1024;
 
 struct FolderEntry {
   std::string Name;
@@ -63,32 +65,83 @@ bool IsCancelled(const SourceWalk &walk) {
   return walk.Cancelled && walk.Cancelled(walk.Context);
 }
 
-enum class LineRead { Line, Overlong, End };
-
-// One line without its end; a line longer than the limit is consumed whole
-// and reported as overlong, so that its tail is never taken for more lines.
-LineRead ReadPlaylistLine(FILE *file, std::string *line) {
-  line->clear();
-  bool overlong = false;
-  int c = getc(file);
-  if (c == EOF)
-    return LineRead::End;
-  for (; c != EOF && c != '\n'; c = getc(file)) {
-    if (line->size() < kPlaylistLineLimit)
-      line->push_back(static_cast<char>(c));
-    else
-      overlong = true;
-  }
-  while (!line->empty() && line->back() == '\r')
-    line->pop_back();
-  return overlong ? LineRead::Overlong : LineRead::Line;
+void ReportFailed(const SourceWalk &walk, const std::string &name,
+                  FailReason reason) {
+  if (walk.OnFailed)
+    walk.OnFailed(walk.Context, name, reason);
 }
 
-// True for lines that cannot name one file: empty, comments, wildcards,
-// embedded zero bytes.
+// The whole playlist through the file APIs, whose code page is the host's;
+// false when it cannot be opened or read.
+bool ReadPlaylist(const std::string &path, std::string *text) {
+  HANDLE opened = CreateFileA(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (opened == INVALID_HANDLE_VALUE)
+    return false;
+  FileHandle file(opened);
+  DWORD high = 0;
+  DWORD size = GetFileSize(opened, &high);
+  if ((size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) || high ||
+      size > kPlaylistSizeLimit)
+    return false;
+  text->assign(size, '\0');
+  DWORD got = 0;
+  if (size &&
+      (!ReadFile(opened, &(*text)[0], size, &got, nullptr) || got != size))
+    return false;
+  return true;
+}
+
+enum class LineRead { Line, Overlong, End };
+
+// One line without its end, from `*at` on; a line longer than the limit is
+// reported as overlong, and its tail is never taken for more lines.
+LineRead NextPlaylistLine(const std::string &text, size_t *at,
+                          std::string *line) {
+  line->clear();
+  if (*at >= text.size())
+    return LineRead::End;
+  size_t end = text.find('\n', *at);
+  if (end == std::string::npos)
+    end = text.size();
+  line->assign(text, *at, end - *at);
+  *at = end + 1;
+  while (!line->empty() && line->back() == '\r')
+    line->pop_back();
+  return line->size() > kPlaylistLineLimit ? LineRead::Overlong
+                                           : LineRead::Line;
+}
+
+// Lines that name nothing on purpose: blank ones and comments.
+bool IsEmptyOrComment(const std::string &line) {
+  return line.find_first_not_of(" \t") == std::string::npos || line[0] == '#';
+}
+
+// The line as text of the ANSI code page, in the OEM code page the host's
+// file APIs use; empty when some character has no OEM form.
+std::string AnsiToOem(const std::string &line) {
+  int wide = MultiByteToWideChar(CP_ACP, 0, line.data(),
+                                 static_cast<int>(line.size()), nullptr, 0);
+  if (wide <= 0)
+    return std::string();
+  std::vector<wchar_t> chars(wide);
+  MultiByteToWideChar(CP_ACP, 0, line.data(), static_cast<int>(line.size()),
+                      chars.data(), wide);
+  BOOL lossy = FALSE;
+  int bytes = WideCharToMultiByte(CP_OEMCP, 0, chars.data(), wide, nullptr, 0,
+                                  nullptr, &lossy);
+  if (bytes <= 0 || lossy)
+    return std::string();
+  std::string oem(bytes, '\0');
+  WideCharToMultiByte(CP_OEMCP, 0, chars.data(), wide, &oem[0], bytes, nullptr,
+                      &lossy);
+  return lossy ? std::string() : oem;
+}
+
+// True for lines that cannot name one file: wildcards, zero bytes.
 bool NamesNoFile(const std::string &line) {
-  return line.empty() || line[0] == '#' ||
-         line.find_first_of(std::string("*?\0", 3)) != std::string::npos;
+  return line.find_first_of(std::string("*?\0", 3)) != std::string::npos;
 }
 
 // The line resolved against the current folder (the playlist's), with the
@@ -96,6 +149,8 @@ bool NamesNoFile(const std::string &line) {
 // file or names a folder.
 std::string ResolvePlaylistEntry(const std::string &line,
                                  WIN32_FIND_DATAA *found) {
+  if (line.empty() || NamesNoFile(line))
+    return std::string();
   std::vector<char> full(kWalkPathLimit);
   char *namePart = nullptr;
   DWORD length = GetFullPathNameA(line.c_str(), static_cast<DWORD>(full.size()),
@@ -186,27 +241,51 @@ uint32_t WalkPlaylist(const SourceWalk &walk, const std::string &playlist) {
   size_t slash = playlist.find_last_of('\\');
   if (slash == std::string::npos)
     return 0;
-  TextFile file(fopen(playlist.c_str(), "rt"));
-  if (!file)
+  std::string text;
+  if (!ReadPlaylist(playlist, &text)) {
+    ReportFailed(walk, playlist.substr(slash + 1), FailReason::InUse);
     return 0;
+  }
   // Lines are relative to the playlist's folder; without a way back to the
   // caller's folder, or into the playlist's, nothing is looked up at all.
   WorkingFolderGuard workingFolder(kWalkPathLimit);
   if (!workingFolder.Remembered())
     return 0;
-  if (!SetCurrentDirectoryA(playlist.substr(0, slash + 1).c_str()))
+  if (!SetCurrentDirectoryA(playlist.substr(0, slash + 1).c_str())) {
+    ReportFailed(walk, playlist.substr(slash + 1), FailReason::InUse);
     return 0;
+  }
 
   uint32_t sum = 0;
   // A move keeps the playlist while any file it names stays on the PC.
   bool everyEntryDealtWith = true;
+  size_t at = 0;
+  // A byte-order mark of a UTF-8 playlist is not part of its first line.
+  if (text.compare(0, 3, "\xEF\xBB\xBF") == 0)
+    at = 3;
   std::string line;
   for (LineRead read;
-       (read = ReadPlaylistLine(file.get(), &line)) != LineRead::End;) {
-    if (read == LineRead::Line && !NamesNoFile(line)) {
+       (read = NextPlaylistLine(text, &at, &line)) != LineRead::End;) {
+    if (read == LineRead::Overlong || !IsEmptyOrComment(line)) {
       WIN32_FIND_DATAA found;
-      std::string path = ResolvePlaylistEntry(line, &found);
-      if (!path.empty()) {
+      std::string path;
+      if (read == LineRead::Line) {
+        path = ResolvePlaylistEntry(line, &found);
+        // Common players write their playlists in the ANSI code page.
+        if (path.empty()) {
+          std::string oem = AnsiToOem(line);
+          if (!oem.empty() && oem != line)
+            path = ResolvePlaylistEntry(oem, &found);
+        }
+      }
+      if (path.empty()) {
+        everyEntryDealtWith = false;
+        ReportFailed(walk,
+                     read == LineRead::Overlong
+                         ? line.substr(0, kSummaryLineLimit)
+                         : line,
+                     FailReason::EntryNotFound);
+      } else {
         uint32_t size = static_cast<uint32_t>(found.nFileSizeLow);
         sum += size;
         if (!walk.OnFile(walk.Context, path, size, found.cFileName))
@@ -216,7 +295,6 @@ uint32_t WalkPlaylist(const SourceWalk &walk, const std::string &playlist) {
     if (IsCancelled(walk))
       return 0;
   }
-  file.reset();
   if (walk.Mode == WALK_DELETE_SOURCE && everyEntryDealtWith)
     DeleteSourceFile(playlist, walk.Options);
   return sum;

@@ -3,6 +3,8 @@
 // happens to each one (count, send, delete) is the caller's action.
 #pragma once
 
+#include "operations/failure_summary.h"
+
 #include <cstdint>
 #include <string>
 
@@ -31,9 +33,15 @@ struct SourceWalk {
                  const char *displayName) = nullptr;
   // Tested before each further folder entry and after each playlist line.
   bool (*Cancelled)(void *context) = nullptr;
+  // Something that should have been sent and cannot be: a playlist line
+  // that names no file, a playlist that cannot be read. May be null.
+  void (*OnFailed)(void *context, const std::string &name,
+                   FailReason reason) = nullptr;
 };
 
-// Byte sums of the files found; 0 when cancelled.
+// Byte sums of the files found; 0 when cancelled. Playlists are read
+// through the file APIs, in the host's code page; a line that names no file
+// is tried once more as text in the ANSI code page.
 uint32_t WalkFolder(const SourceWalk &walk, const std::string &folder);
 uint32_t WalkPlaylist(const SourceWalk &walk, const std::string &playlist);
 

@@ -9,6 +9,7 @@
 #include "device/file_time.h"
 #include "host/far_api.h"
 #include "operations/copy_from_device.h"
+#include "operations/failure_summary.h"
 #include "operations/operation_frame.h"
 #include "operations/working_folder.h"
 #include "plugin/messages.h"
@@ -42,10 +43,36 @@ void UpdateAndRedraw(HANDLE panel) {
   HostInfo.Control(panel, farapi::FCTL_REDRAWPANEL, nullptr);
 }
 
+struct CountedFile {
+  int Memory;
+  uint32_t FileIndex;
+  std::string Name;
+};
+
 struct FileCount {
   uint32_t TotalSize = 0;
   int PerMemory[2] = {0, 0};
+  // What the pass found, so that files a later pass never reached (the
+  // player stopped answering) are still reported.
+  std::vector<CountedFile> Files;
 };
+
+bool Listed(const std::vector<CountedFile> &files, int memory,
+            uint32_t fileIndex) {
+  for (const CountedFile &file : files)
+    if (file.Memory == memory && file.FileIndex == fileIndex)
+      return true;
+  return false;
+}
+
+// Counted files the pass did not deal with: the player stopped answering.
+void ReportUnreached(const FileCount &count,
+                     const std::vector<CountedFile> &dealtWith,
+                     FailureSummary &summary) {
+  for (const CountedFile &file : count.Files)
+    if (!Listed(dealtWith, file.Memory, file.FileIndex))
+      summary.Failed(file.Name, FailReason::NoAnswer);
+}
 
 // The counting pass of copy-all and delete-all: every entry of both
 // memories but the protected file.
@@ -57,13 +84,16 @@ FileCount CountAllFiles(PanelSession *session) {
   usbctrl::tagFILE_ENTRY record;
   memset(&record, 0, sizeof record);
   for (int memory : kMemories) {
-    for (int r = device.FindFirst(memory, &record); r != usbctrl::kNoMoreFiles;
+    // Any result but "done" ends the listing: a player that stopped
+    // answering has no further entries to give.
+    for (int r = device.FindFirst(memory, &record); r == usbctrl::kDone;
          r = device.FindNext(memory, &record)) {
       if (IsProtected(memory, record.Name))
         continue;
       ++session->ItemCount;
       ++count.PerMemory[memory];
       count.TotalSize += record.FileSize;
+      count.Files.push_back({memory, FileIndexOf(record), record.Name});
     }
   }
   device.EndOperation();
@@ -80,10 +110,14 @@ struct CopiedFile {
 // The second half of a move-all: deletes on the player exactly the files
 // that reached the PC folder, so that nothing exists on neither side.
 void DeleteCopiedFiles(PanelSession *session, HANDLE panel,
-                       const std::vector<CopiedFile> &copied) {
+                       const std::vector<CopiedFile> &copied,
+                       FailureSummary &summary) {
   DeviceLink &device = Device();
-  if (!device.CheckReady())
+  if (!device.CheckReady()) {
+    for (const CopiedFile &file : copied)
+      summary.Failed(file.Name, FailReason::NoAnswer);
     return;
+  }
   uint32_t total = 0;
   for (const CopiedFile &file : copied)
     total += file.Size;
@@ -99,9 +133,12 @@ void DeleteCopiedFiles(PanelSession *session, HANDLE panel,
     ++session->ItemNumber;
     SetProgressItem("Deleting(%i of %i): %.60s", session->ItemNumber,
                     session->ItemCount, file.Name.c_str());
-    device.DeleteDeviceFile(file.Memory, file.FileIndex, file.Size);
+    int result =
+        device.DeleteDeviceFile(file.Memory, file.FileIndex, file.Size);
     if (device.Cancelled())
       break;
+    if (result != usbctrl::kDone)
+      summary.Failed(file.Name, FailReason::NoAnswer);
   }
   frame.Finish();
   UpdateAndRedraw(panel);
@@ -194,6 +231,9 @@ void CopyAllToOtherPanel(PanelSession *session, HANDLE panel, bool move) {
   FileCount count = CountAllFiles(session);
 
   std::vector<CopiedFile> copied;
+  std::vector<CountedFile> reached;
+  FailureSummary summary;
+  summary.Handled(count.Files.size());
   bool cancelled = false;
   {
     OperationFrame frame(*session);
@@ -206,9 +246,10 @@ void CopyAllToOtherPanel(PanelSession *session, HANDLE panel, bool move) {
     usbctrl::tagFILE_ENTRY record;
     memset(&record, 0, sizeof record);
     for (int memory : kMemories) {
-      for (int r = device.FindFirst(memory, &record);
-           r != usbctrl::kNoMoreFiles; r = device.FindNext(memory, &record)) {
+      for (int r = device.FindFirst(memory, &record); r == usbctrl::kDone;
+           r = device.FindNext(memory, &record)) {
         if (!IsProtected(memory, record.Name)) {
+          reached.push_back({memory, FileIndexOf(record), record.Name});
           ++session->ItemNumber;
           SetProgressItem("Uploading(%i of %i): %.60s", session->ItemNumber,
                           session->ItemCount, record.Name);
@@ -218,12 +259,17 @@ void CopyAllToOtherPanel(PanelSession *session, HANDLE panel, bool move) {
             FILETIME writeTime;
             DosDateTimeToUtcFileTime(record.LastWriteDate, record.LastWriteTime,
                                      &writeTime);
+            FailReason reason = FailReason::Unknown;
             UploadOutcome outcome =
                 UploadIntoFolder(memory, FileIndexOf(record), record.FileSize,
-                                 record.Name, writeTime, keepExisting);
+                                 record.Name, writeTime, keepExisting, &reason);
             if (outcome == UploadOutcome::Copied && move)
               copied.push_back(
                   {memory, FileIndexOf(record), record.FileSize, record.Name});
+            if (outcome == UploadOutcome::Failed)
+              summary.Failed(record.Name, reason);
+          } else {
+            summary.Failed(record.Name, FailReason::NameNotAllowed);
           }
         }
         if (device.Cancelled()) {
@@ -237,14 +283,18 @@ void CopyAllToOtherPanel(PanelSession *session, HANDLE panel, bool move) {
     if (cancelled) {
       // Folder first, then the frame: nothing is deleted, nothing updated.
       working.Restore();
+      frame.Finish();
+      summary.Show(0);
       return;
     }
   }
   working.Restore();
+  ReportUnreached(count, reached, summary);
   if (move)
-    DeleteCopiedFiles(session, panel, copied);
+    DeleteCopiedFiles(session, panel, copied, summary);
   else
     UpdateAndRedraw(panel);
+  summary.Show(0);
 }
 
 void DeleteAllFiles(PanelSession *session, HANDLE panel, bool silent) {
@@ -261,6 +311,10 @@ void DeleteAllFiles(PanelSession *session, HANDLE panel, bool silent) {
     return;
 
   FileCount count = CountAllFiles(session);
+  FailureSummary summary;
+  summary.Handled(count.Files.size());
+  std::vector<CountedFile> deleted;
+  bool cancelled = false;
 
   {
     OperationFrame frame(*session);
@@ -270,7 +324,6 @@ void DeleteAllFiles(PanelSession *session, HANDLE panel, bool silent) {
     frame.Begin(OM_DELETE, count.TotalSize);
     session->ItemNumber = 0;
 
-    bool cancelled = false;
     for (int memory : kMemories) {
       // Each file is tried once: one the library refuses to delete stays.
       for (const Victim &victim :
@@ -278,7 +331,9 @@ void DeleteAllFiles(PanelSession *session, HANDLE panel, bool silent) {
         ++session->ItemNumber;
         SetProgressItem("Deleting(%i of %i): %.60s", session->ItemNumber,
                         session->ItemCount, victim.Name.c_str());
-        device.DeleteDeviceFile(memory, victim.FileIndex, victim.Size);
+        if (device.DeleteDeviceFile(memory, victim.FileIndex, victim.Size) ==
+            usbctrl::kDone)
+          deleted.push_back({memory, victim.FileIndex, victim.Name});
         if (device.Cancelled()) {
           cancelled = true;
           break;
@@ -288,7 +343,12 @@ void DeleteAllFiles(PanelSession *session, HANDLE panel, bool silent) {
         break;
     }
   }
+  // Whatever was counted and is not deleted stayed: refused, or the player
+  // stopped answering.
+  if (!cancelled)
+    ReportUnreached(count, deleted, summary);
   UpdateAndRedraw(panel);
+  summary.Show(0);
 }
 
 void FormatSelectedMemory(PanelSession *session, HANDLE panel) {

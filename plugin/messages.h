@@ -63,8 +63,15 @@ enum MessageId : int {
   MSG_BTN_PLAYLISTS_KEEP = 55,   // PC to player: playlists, keep existing
   MSG_TABLE_TO_DEVICE = 56,      // 128-byte table, PC code page to player's
   MSG_TABLE_TO_PC = 57,          // 128-byte table, player's code page to PC
+  MSG_FAILED_TITLE = 58,         // title of the box listing what did not go
+  MSG_FAILED_COUNT = 59,         // "%d of %d files did not go", in this order
+  MSG_REASON_MEMORY_FULL = 60,   // reasons shown beside a failed name
+  MSG_REASON_NO_ANSWER = 61,
+  MSG_REASON_IN_USE = 62,
+  MSG_REASON_BAD_NAME = 63,
+  MSG_REASON_NOT_FOUND = 64,
 };
 
-constexpr int kMessageCount = 58;
+constexpr int kMessageCount = 65;
 
 } // namespace davu

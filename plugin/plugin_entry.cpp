@@ -51,6 +51,8 @@ void SetStartupInfoImpl(const farapi::PluginStartupInfo *info) {
   if (!device_bound) {
     device_bound = true;
     Device().Bind(PluginFolder().c_str());
+    // Copies made for the player by a process that was killed mid-send.
+    RemoveSendCopies();
   }
   LoadSettings();
   HostTooOld = static_cast<unsigned>(info->StructSize) <

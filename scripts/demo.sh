@@ -38,6 +38,9 @@ ctl add "$player" external "Track 1.mp3" --size 3500000 --date 2004-05-20T21:00:
 ctl add "$player" external "Podcast.wma" --size 1200000 --date 2004-06-01T07:30:00
 # A simulated transfer rate, so that the progress boxes move.
 ctl set "$player" rate 4000000
+# The sixth upload of the demo (the second song of its replace-copy) breaks
+# off half-way.
+ctl fail "$player" Upload --nth 6
 
 # PC files that the demo copies onto the player: a folder and a playlist.
 music=$demo/music

@@ -87,6 +87,13 @@ farapi::PluginPanelItem FromFindData(const WIN32_FIND_DATAA &data) {
   return item;
 }
 
+void RememberTransferItems(const std::vector<farapi::PluginPanelItem> &items,
+                           std::vector<DWORD> *flags) {
+  flags->clear();
+  for (const farapi::PluginPanelItem &item : items)
+    flags->push_back(item.Flags);
+}
+
 std::string ItemName(const farapi::PluginPanelItem &item) {
   return std::string(
       item.FindData.cFileName,
@@ -830,9 +837,11 @@ int Host::CallGetFiles(std::vector<farapi::PluginPanelItem> items, bool move,
     AddLine(line + ItemsSummary(items));
   }
   std::string before = CurrentFolder();
+  RememberTransferItems(items, &transferFlagsGiven_);
   int result =
       api_.GetFiles(panel_, items.empty() ? nullptr : items.data(),
                     static_cast<int>(items.size()), move ? 1 : 0, path, opMode);
+  transferItems_ = items;
   if (CurrentFolder() != before) {
     std::lock_guard<std::mutex> lock(impl_->mutex);
     impl_->ProblemLocked("GetFiles left another current folder");
@@ -855,9 +864,11 @@ int Host::CallPutFiles(std::vector<farapi::PluginPanelItem> items, bool move,
     AddLine(line + ItemsSummary(items));
   }
   std::string before = CurrentFolder();
+  RememberTransferItems(items, &transferFlagsGiven_);
   int result =
       api_.PutFiles(panel_, items.empty() ? nullptr : items.data(),
                     static_cast<int>(items.size()), move ? 1 : 0, opMode);
+  transferItems_ = items;
   if (CurrentFolder() != before) {
     std::lock_guard<std::mutex> lock(impl_->mutex);
     impl_->ProblemLocked("PutFiles left another current folder");
@@ -878,8 +889,10 @@ int Host::CallDeleteFiles(std::vector<farapi::PluginPanelItem> items,
     snprintf(line, sizeof line, "DeleteFiles(opmode=%d) with ", opMode);
     AddLine(line + ItemsSummary(items));
   }
+  RememberTransferItems(items, &transferFlagsGiven_);
   int result = api_.DeleteFiles(panel_, items.empty() ? nullptr : items.data(),
                                 static_cast<int>(items.size()), opMode);
+  transferItems_ = items;
   char line[48];
   snprintf(line, sizeof line, "DeleteFiles -> %d", result);
   AddLine(line);
@@ -921,9 +934,28 @@ int Host::CopyToPc(bool move, int opMode) {
   std::vector<farapi::PluginPanelItem> items;
   CurrentOrSelected(&items);
   int result = CallGetFiles(items, move, pc_.folder, opMode);
-  Refresh(result != 1);
+  DeselectAfterTransfer(result, false);
+  Refresh(true);
   RereadPc();
   return result;
+}
+
+void Host::DeselectAfterTransfer(int result, bool pcPanel) {
+  std::set<std::string> cleared;
+  for (size_t i = 0;
+       i < transferItems_.size() && i < transferFlagsGiven_.size(); ++i)
+    if ((transferFlagsGiven_[i] & farapi::PPIF_SELECTED) &&
+        !(transferItems_[i].Flags & farapi::PPIF_SELECTED))
+      cleared.insert(ItemName(transferItems_[i]));
+  if (pcPanel) {
+    for (size_t i = 0; i < pc_.items.size(); ++i)
+      if (result == 1 || cleared.count(ItemName(pc_.items[i])))
+        pc_.selected[i] = false;
+    return;
+  }
+  for (PanelEntry &e : model_.entries)
+    if (result == 1 || cleared.count(e.Name()))
+      e.item.Flags &= ~farapi::PPIF_SELECTED;
 }
 
 int Host::CopyFromPc(bool move, int opMode) {
@@ -931,16 +963,18 @@ int Host::CopyFromPc(bool move, int opMode) {
     return -2;
   std::vector<farapi::PluginPanelItem> items;
   for (size_t i = 0; i < pc_.items.size(); ++i)
-    if (pc_.selected[i])
+    if (pc_.selected[i]) {
+      // FAR hands over its selected items with their selection flag.
       items.push_back(pc_.items[i]);
+      items.back().Flags |= farapi::PPIF_SELECTED;
+    }
   // FAR works in the source panel's folder.
   if (!pc_.folder.empty() && !SetCurrentDirectoryA(pc_.folder.c_str())) {
     std::lock_guard<std::mutex> lock(impl_->mutex);
     impl_->ProblemLocked("cannot make the PC folder current: " + pc_.folder);
   }
   int result = CallPutFiles(items, move, opMode);
-  if (result == 1)
-    SelectAllPc(false);
+  DeselectAfterTransfer(result, true);
   Refresh(true);
   RereadPc();
   return result;
@@ -952,7 +986,8 @@ int Host::DeleteSelected(int opMode) {
   std::vector<farapi::PluginPanelItem> items;
   CurrentOrSelected(&items);
   int result = CallDeleteFiles(items, opMode);
-  Refresh(result != 1);
+  DeselectAfterTransfer(result, false);
+  Refresh(true);
   return result;
 }
 

@@ -347,6 +347,10 @@ private:
   int CurrentOrSelected(std::vector<farapi::PluginPanelItem> *items) const;
   std::string ItemsSummary(const std::vector<farapi::PluginPanelItem> &) const;
   void AfterOperation(const char *what);
+  // FAR's handling of the selection after GetFiles, PutFiles or
+  // DeleteFiles: all cleared on 1; otherwise only the items whose
+  // PPIF_SELECTED flag the plug-in cleared in the array it was given.
+  void DeselectAfterTransfer(int result, bool pcPanel);
 
   HostOptions options_;
   std::unique_ptr<Impl> impl_;
@@ -364,6 +368,10 @@ private:
   farapi::PluginPanelItem *listing_ = nullptr;
   int listingCount_ = 0;
   bool listingHeld_ = false;
+  // The item array of the latest transfer call as the plug-in left it,
+  // beside the flags it was given with.
+  std::vector<farapi::PluginPanelItem> transferItems_;
+  std::vector<DWORD> transferFlagsGiven_;
 };
 
 // ---------------------------------------------------------------------------

@@ -144,7 +144,8 @@ std::string IndexText(const PlayerStore &store) {
   out << "bytes-per-second " << c.bytesPerSecond << '\n';
   for (const FailRule &r : c.failRules)
     out << "fail " << r.method << ' ' << r.nth << ' ' << r.index << ' '
-        << r.result << ' ' << r.seen << '\n';
+        << r.result << ' ' << r.seen << (r.unplug ? " unplug" : "") << '\n';
+  out << "unplugged " << c.unplugged << '\n';
   for (int m = 0; m < kMemoryCount; ++m)
     for (const StoredFile &f : store.memories[m].files)
       out << "file " << m << ' ' << f.index << ' ' << f.size << ' '
@@ -190,9 +191,12 @@ bool ParseIndexLine(const std::vector<std::string> &w, PlayerStore *store) {
     return ParseBool(w[1], &c.postMessages);
   if (key == "bytes-per-second" && n == 2)
     return ParseU32(w[1], &c.bytesPerSecond);
-  if (key == "fail" && n == 6) {
+  if (key == "unplugged" && n == 2)
+    return ParseBool(w[1], &c.unplugged);
+  if (key == "fail" && (n == 6 || (n == 7 && w[6] == "unplug"))) {
     FailRule r;
     r.method = w[1];
+    r.unplug = n == 7;
     if (!ParseSigned(w[2], &r.nth) || !ParseSigned(w[3], &r.index) ||
         !ParseSigned(w[4], &r.result) || !ParseSigned(w[5], &r.seen))
       return false;

@@ -62,13 +62,17 @@ struct MemoryState {
 
 // Makes a library method fail. `nth` 0 fails every matching call, n > 0 only
 // the n-th one (counted in `seen` from when the rule was added). `index` -1
-// matches any call; otherwise only calls naming that file index.
+// matches any call; otherwise only calls naming that file index. A failing
+// Upload writes half the file into the PC folder before it fails. With
+// `unplug`, the player stops answering at that call: from then on every
+// call fails (PlayerConfig's `unplugged`) until the flag is cleared.
 struct FailRule {
   std::string method; // library method name, e.g. "Download"
   int nth = 0;
   int index = -1;
   int result = kResultFailed;
   int seen = 0;
+  bool unplug = false;
 };
 
 struct PlayerConfig {
@@ -86,6 +90,7 @@ struct PlayerConfig {
   bool postMessages = false;   // PostMessage instead of SendMessage
   uint32_t bytesPerSecond = 0; // 0: no simulated rate
   std::vector<FailRule> failRules;
+  bool unplugged = false; // every call fails; enumerations find nothing
 };
 
 struct PlayerStore {

@@ -32,8 +32,10 @@ const char kUsage[] =
     "      check-card N | card present|absent | memory-full on|off |\n"
     "      index-high-bits HEX | unterminated-names on|off |\n"
     "      chunk-size BYTES | delivery send|post | rate BYTES-PER-SECOND\n"
-    "  fail FOLDER METHOD [--nth N] [--index I] [--result R]\n"
-    "  fail FOLDER --clear               make a library method fail, or not\n"
+    "  fail FOLDER METHOD [--nth N] [--index I] [--result R] [--unplug]\n"
+    "  fail FOLDER --clear               make a library method fail, or not;\n"
+    "                                    --unplug: the player stops answering\n"
+    "                                    at that call (--clear plugs it in)\n"
     "  log FOLDER [--clear]              show or clear the call log\n"
     "MEMORY is internal (0) or external (1, card); an INDEX may be 0x-hex.\n";
 
@@ -360,8 +362,10 @@ int List(const std::string &folder) {
   printf("progress: chunk %u, %s, rate %u bytes/s\n", c.chunkSize,
          c.postMessages ? "post" : "send", c.bytesPerSecond);
   for (const simplayer::FailRule &r : c.failRules)
-    printf("fail: %s nth %d index %d result %d (seen %d)\n", r.method.c_str(),
-           r.nth, r.index, r.result, r.seen);
+    printf("fail: %s nth %d index %d result %d%s (seen %d)\n", r.method.c_str(),
+           r.nth, r.index, r.result, r.unplug ? " unplug" : "", r.seen);
+  if (c.unplugged)
+    printf("unplugged: the player answers no call\n");
   return 0;
 }
 
@@ -526,6 +530,7 @@ int Fail(const std::string &folder, const Args &args) {
     if (!Load(folder, &store))
       return 1;
     store.config.failRules.clear();
+    store.config.unplugged = false;
     return simplayer::SaveStore(store, &error) ? 0 : Failure(error);
   }
   if (args.positional.size() != 2)
@@ -570,6 +575,7 @@ int Fail(const std::string &folder, const Args &args) {
       return UsageError("bad --result " + *v);
     rule.result = static_cast<int>(n);
   }
+  rule.unplug = HasFlag(args, "--unplug");
   if (!Load(folder, &store))
     return 1;
   store.config.failRules.push_back(rule);

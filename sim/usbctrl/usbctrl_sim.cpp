@@ -113,10 +113,23 @@ std::string Pointer(const void *p) {
   return text;
 }
 
+// What an unplugged player gives: an enumeration finds nothing, every other
+// call fails.
+int NoAnswerResult(const char *method) {
+  return strncmp(method, "FindFirst", 9) == 0 ||
+                 strncmp(method, "FindNext", 8) == 0
+             ? usbctrl::kNoMoreFiles
+             : simplayer::kResultFailed;
+}
+
 // Applies the store's fail rules for this call. The rules' counters are
 // kept in the store, so the n-th call is counted across processes too.
 bool FailRuleHits(PlayerStore *store, const char *method, int index,
                   int *result) {
+  if (store->config.unplugged) {
+    *result = NoAnswerResult(method);
+    return true;
+  }
   bool counted = false, hit = false;
   for (simplayer::FailRule &rule : store->config.failRules) {
     if (rule.method != method || (rule.index != -1 && rule.index != index))
@@ -126,6 +139,10 @@ bool FailRuleHits(PlayerStore *store, const char *method, int index,
     if (!hit && (rule.nth == 0 || rule.seen == rule.nth)) {
       hit = true;
       *result = rule.result;
+      if (rule.unplug) {
+        store->config.unplugged = true;
+        *result = NoAnswerResult(method);
+      }
     }
   }
   if (counted)
@@ -360,7 +377,10 @@ int DownloadInto(PlayerStore *store, int memory, const std::string &path) {
   return result;
 }
 
-int UploadFrom(const PlayerStore &store, int memory, int index) {
+// Writes the file into the current folder; with `unplugAt`, only that many
+// bytes go before the transfer breaks off.
+int UploadFrom(const PlayerStore &store, int memory, int index,
+               const uint32_t *unplugAt = nullptr) {
   if (!ValidMemory(memory))
     return simplayer::kResultFailed;
   if (!simplayer::MemoryPresent(store, memory))
@@ -380,6 +400,13 @@ int UploadFrom(const PlayerStore &store, int memory, int index) {
   FileHandle target = OpenFile(file->name, GENERIC_WRITE, 0, CREATE_ALWAYS);
   if (!target)
     return simplayer::kResultIoError;
+  if (unplugAt) {
+    MoveInChunks(store.config, std::min(*unplugAt, file->size),
+                 [&](uint32_t, uint32_t length) {
+                   return CopyChunk(source.get(), target.get(), length);
+                 });
+    return simplayer::kResultFailed;
+  }
   return MoveInChunks(store.config, file->size, [&](uint32_t, uint32_t length) {
     return CopyChunk(source.get(), target.get(), length);
   });
@@ -625,8 +652,24 @@ int DAVU_THISCALL SimUpload(void *, int memory, int fileIndex,
     int failure;
     if (!simplayer::LoadStore(call.folder, &store, nullptr))
       return call.Finish(simplayer::kResultFailed);
-    if (FailRuleHits(&store, "Upload", fileIndex, &failure))
+    const bool answering = !store.config.unplugged;
+    if (FailRuleHits(&store, "Upload", fileIndex, &failure)) {
+      // The transfer breaks off half-way: part of the file is already on
+      // the PC, as it would be with a real player.
+      if (answering) {
+        int key = FileIndexArgument(fileIndex);
+        const StoredFile *file =
+            key < 0 || !ValidMemory(memory)
+                ? nullptr
+                : simplayer::FindFile(store, memory,
+                                      static_cast<uint16_t>(key));
+        if (file) {
+          uint32_t half = file->size / 2;
+          UploadFrom(store, memory, fileIndex, &half);
+        }
+      }
       return call.Finish(failure);
+    }
     return call.Finish(UploadFrom(store, memory, fileIndex));
   });
 }

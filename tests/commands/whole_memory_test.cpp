@@ -2,6 +2,7 @@
 // through the real plug-in, the simulated player, the recording host and
 // real PC folders.
 #include "commands_fixture.h"
+#include "plugin/messages.h"
 
 #include <algorithm>
 
@@ -328,6 +329,12 @@ TEST_F(WholeMemoryTest, DeleteAllEndsWhenTheLibraryRefusesAFile) {
   EXPECT_EQ(OnPlayer(davu::MEM_INTERNAL), (Names{"stuck.mp3"}));
   EXPECT_EQ(OnPlayer(davu::MEM_EXTERNAL), (Names{"card.mp3"}));
   EXPECT_EQ(Count("Delete"), 4) << "each refused file tried once";
+  // Both refusals are told, in one box.
+  ASSERT_FALSE(host->Boxes().empty());
+  EXPECT_EQ(host->Boxes().back().items.size(), 5u);
+  EXPECT_EQ(host->Boxes().back().items.at(2),
+            "stuck.mp3 (" +
+                host->Language().messages.at(davu::MSG_REASON_NO_ANSWER) + ")");
   ExpectUpdatedAndRedrawn();
   ExpectCleanHost();
 }

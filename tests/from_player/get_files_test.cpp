@@ -1,4 +1,5 @@
 // Copying and moving files from the player into a PC folder.
+#include "operations/failure_summary.h"
 #include "plugin/messages.h"
 #include "tests/from_player/from_player_fixture.h"
 
@@ -135,7 +136,7 @@ TEST_F(GetFilesTest, FailedUploadLeavesAFileOfThePlayersSpellingAlone) {
   // A PC file that happens to bear the player's spelling of the name.
   ASSERT_TRUE(WriteDest(playerName, "unrelated"));
   ASSERT_TRUE(SelectOnly({pcName}));
-  EXPECT_EQ(Copy(true, kGoOn), 1);
+  EXPECT_EQ(Copy(true, kGoOn), 0);
 
   EXPECT_EQ(DestBytes(playerName), "unrelated");
   EXPECT_EQ(DestBytes(pcName), "<missing>");
@@ -151,7 +152,7 @@ TEST_F(GetFilesTest, MoveDeletesExactlyTheCopiedFiles) {
   Open();
   ASSERT_TRUE(WriteFileBytes(Dest("B.mp3"), "pc B"));
   ASSERT_TRUE(SelectOnly({"A.mp3", "B.mp3", "C.mp3"}));
-  EXPECT_EQ(Copy(true, kKeepExisting), 1);
+  EXPECT_EQ(Copy(true, kKeepExisting), 0);
 
   EXPECT_EQ(DestBytes("A.mp3"), "player A");
   EXPECT_EQ(DestBytes("B.mp3"), "pc B");
@@ -161,7 +162,21 @@ TEST_F(GetFilesTest, MoveDeletesExactlyTheCopiedFiles) {
   EXPECT_EQ(Calls("Delete").size(), 1u);
   // The move's question is a warning, with its own buttons.
   auto boxes = host->Boxes();
-  ASSERT_EQ(boxes.size(), 1u);
+  ASSERT_EQ(boxes.size(), 2u);
+  // Then the one box that tells what did not go.
+  EXPECT_EQ(
+      boxes[1].items,
+      (Names{Msg(davu::MSG_FAILED_TITLE),
+             davu::FailedCountLine(Msg(davu::MSG_FAILED_COUNT).c_str(), 1, 3),
+             davu::FailedNameLine("C.mp3",
+                                  Msg(davu::MSG_REASON_NO_ANSWER).c_str()),
+             Msg(davu::MSG_OK)}));
+  // Only the file that did not go stays selected.
+  Names selected;
+  for (const farhost::PanelEntry &entry : host->Model().entries)
+    if (entry.Selected())
+      selected.push_back(entry.Name());
+  EXPECT_EQ(selected, Names{"C.mp3"});
   EXPECT_EQ(boxes[0].flags, DWORD{farapi::FMSG_WARNING});
   EXPECT_EQ(boxes[0].items,
             MsgTexts({davu::MSG_WARNING_TITLE, davu::MSG_MOVE_FROM_PLAYER,
@@ -288,7 +303,9 @@ TEST_F(GetFilesTest, NamesThatLeaveTheFolderAreNeverUsed) {
     items.push_back(bad);
   }
   ASSERT_TRUE(WriteFileBytes(pcRoot / "escape.mp3", "outside"));
-  EXPECT_EQ(host->CallGetFiles(items, true, pc, farapi::OPM_SILENT), 1);
+  // Reported as failed, but silently: the host asked for no boxes.
+  EXPECT_EQ(host->CallGetFiles(items, true, pc, farapi::OPM_SILENT), 0);
+  EXPECT_TRUE(host->Boxes().empty());
 
   EXPECT_TRUE(testing_support::ListFolder(pc + "\\").empty());
   EXPECT_EQ(testing_support::ListFolder(pcRoot.Path()),

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@ struct Script {
   bool cancelDuringCall = false;
   std::vector<std::string> downloadPaths;
   std::vector<bool> fileThereDuringCall;
+  std::vector<std::string> bytesDuringCall; // of the path the library got
   std::string watchedPath; // a path whose presence Download records
   int formatInternal = 0, formatExternal = 0;
   int nextResult() {
@@ -52,6 +54,9 @@ int __fastcall Download(void *, void *, int, const char *path) {
   script.downloadPaths.push_back(path);
   script.fileThereDuringCall.push_back(
       testing_support::FileExists(script.watchedPath));
+  std::string bytes;
+  testing_support::ReadFileBytes(path, &bytes);
+  script.bytesDuringCall.push_back(bytes);
   script.report();
   return script.nextResult();
 }
@@ -140,22 +145,29 @@ TEST_F(Accounting, MemoryFullAfterPartialProgressTakesTheWholeFileOff) {
   link.EndOperation();
 }
 
-TEST_F(Accounting, DownloadRenamesToThePlayersSpellingForTheCall) {
+TEST_F(Accounting, DownloadGivesACopyUnderThePlayersSpellingNeverRenaming) {
   testing_support::TempDir dir;
   std::string pcName = dir / "\x8E\x81.mp3";
   char deviceName[MAX_PATH];
   davu::ToDeviceName(pcName.c_str(), deviceName);
   ASSERT_NE(pcName, deviceName);
   ASSERT_TRUE(testing_support::WriteFileBytes(pcName, "music"));
-  script.watchedPath = deviceName;
+  script.watchedPath = pcName;
   link.BeginOperation(davu::OM_DOWNLOAD, 5);
   EXPECT_EQ(link.DownloadFile(0, pcName.c_str(), 5), 0);
   link.EndOperation();
   ASSERT_EQ(script.downloadPaths.size(), 1u);
-  EXPECT_EQ(script.downloadPaths[0], deviceName);
+  const std::string &given = script.downloadPaths[0];
+  std::string deviceLeaf = strrchr(deviceName, '\\') + 1;
+  // The player's spelling, in a folder of the plug-in's own.
+  EXPECT_EQ(given.substr(given.rfind('\\') + 1), deviceLeaf);
+  EXPECT_NE(given.substr(0, given.rfind('\\') + 1), dir.Path());
+  EXPECT_EQ(script.bytesDuringCall[0], "music");
+  // The user's file keeps its name through the call and afterwards.
   EXPECT_TRUE(script.fileThereDuringCall[0]);
   EXPECT_TRUE(testing_support::FileExists(pcName));
   EXPECT_FALSE(testing_support::FileExists(deviceName));
+  EXPECT_FALSE(testing_support::FileExists(given));
 
   // A plain name goes to the library as it is.
   std::string plain = dir / "plain.mp3";
@@ -168,8 +180,8 @@ TEST_F(Accounting, DownloadRenamesToThePlayersSpellingForTheCall) {
 
 TEST_F(Accounting, DownloadRefusesWhatItCannotNameRight) {
   testing_support::TempDir dir;
-  // The rename cannot happen: the file is missing. No other file may be
-  // sent in its place.
+  // The file is missing: no other file may be sent in its place, not even
+  // one that bears the player's spelling of its name.
   std::string missing = dir / "\x8E.mp3";
   char deviceName[MAX_PATH];
   davu::ToDeviceName(missing.c_str(), deviceName);

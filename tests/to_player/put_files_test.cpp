@@ -1,6 +1,7 @@
 // Copy and move from the PC to the player through the real DAVUman.dll, the
 // simulated player and the substitute host, with real PC folders.
 #include "device/device_link.h"
+#include "plugin/messages.h"
 #include "plugin/plugin_state.h"
 #include "sim/farhost/host_core.h"
 #include "sim/usbctrl/player_store.h"
@@ -337,13 +338,18 @@ TEST_F(PutFilesTest, SwitchWhenFullStartsInternalAndResendsOnTheCard) {
   SelectPc({"a.mp3", "b.mp3", "c.mp3"});
   host->QueueAnswer(kGoOn);
   host->QueueAnswer(kSwitchWhenFull);
-  EXPECT_EQ(host->CopyFromPc(true), 1);
+  EXPECT_EQ(host->CopyFromPc(true), 0);
   // a fits the internal memory, b is refused there and goes to the card,
-  // c is refused by the card too: no further switch, nothing reported.
+  // c is refused by the card too: no further switch; c is reported.
   EXPECT_EQ(OnPlayer(davu::MEM_INTERNAL), (Names{"a.mp3"}));
   EXPECT_EQ(OnPlayer(davu::MEM_EXTERNAL), (Names{"b.mp3"}));
   EXPECT_EQ(session->Memory, davu::MEM_EXTERNAL);
-  EXPECT_EQ(BoxTexts(), (Names{Msg(17), Msg(15)}));
+  Names texts = BoxTexts();
+  ASSERT_EQ(texts.size(), 3u);
+  EXPECT_EQ(texts[0], Msg(17));
+  EXPECT_EQ(texts[1], Msg(15));
+  EXPECT_EQ(host->Boxes().back().items.at(2),
+            "c.mp3 (" + Msg(davu::MSG_REASON_MEMORY_FULL) + ")");
   EXPECT_FALSE(FileExists(pc / "a.mp3"));
   EXPECT_FALSE(FileExists(pc / "b.mp3"));
   EXPECT_TRUE(FileExists(pc / "c.mp3")) << "refused as full: stays";
@@ -491,7 +497,7 @@ TEST_F(PutFilesTest, FailedSendIsNotDeletedByAMove) {
   Pc("b.mp3", "b");
   FailDownloadCall(1, simplayer::kResultIoError); // a.mp3 goes first
   SelectPc({"a.mp3", "b.mp3"});
-  EXPECT_EQ(Put(true), 1);
+  EXPECT_EQ(Put(true), 0);
   EXPECT_EQ(OnPlayer(davu::MEM_INTERNAL), (Names{"b.mp3"}));
   EXPECT_TRUE(FileExists(pc / "a.mp3"));
   EXPECT_FALSE(FileExists(pc / "b.mp3"));

@@ -34,7 +34,12 @@ struct Recorder {
   bool DeleteForReal = false;
   size_t CancelAfter = SIZE_MAX; // cancelled once this many files came
   int CancelTests = 0;
+  std::vector<std::string> Failed; // what the walk reported as not found
 };
+
+void RecordFailed(void *context, const std::string &name, davu::FailReason) {
+  static_cast<Recorder *>(context)->Failed.push_back(name);
+}
 
 bool RecordFile(void *context, const std::string &path, uint32_t size,
                 const char *display) {
@@ -63,6 +68,7 @@ SourceWalk MakeWalk(Recorder &recorder, davu::WalkMode mode,
   walk.Context = &recorder;
   walk.OnFile = RecordFile;
   walk.Cancelled = RecordCancelTest;
+  walk.OnFailed = RecordFailed;
   return walk;
 }
 
@@ -262,6 +268,11 @@ TEST_F(PlaylistWalk, LinesThatNameNoFileAreSkipped) {
   uint32_t sum = davu::WalkPlaylist(MakeWalk(recorder, davu::WALK_COUNT), list);
   EXPECT_EQ(sum, 3u);
   EXPECT_EQ(Paths(recorder), std::vector<std::string>{folder + "\\c.mp3"});
+  // Every line that should name a file and does not is reported; blank
+  // lines and comments are not.
+  EXPECT_EQ(recorder.Failed, (std::vector<std::string>{
+                                 overlong.substr(0, davu::kSummaryLineLimit),
+                                 "sub", "..", "*.mp3", "missing.mp3"}));
 }
 
 TEST_F(PlaylistWalk, LineOfTheFullLengthIsRead) {

@@ -55,6 +55,9 @@ TEST_F(Store, EverySettingAndFileSurvivesReloading) {
   rule.result = -8;
   rule.seen = 2;
   c.failRules.push_back(rule);
+  rule.unplug = true;
+  c.failRules.push_back(rule);
+  c.unplugged = true;
   ASSERT_TRUE(simplayer::SaveStore(store, nullptr));
   simplayer::FileTimes times;
   times.creation = simplayer::MakeDosStamp(1999, 12, 31, 23, 59, 58);
@@ -79,7 +82,10 @@ TEST_F(Store, EverySettingAndFileSurvivesReloading) {
   EXPECT_EQ(777u, r.chunkSize);
   EXPECT_TRUE(r.postMessages);
   EXPECT_EQ(12345u, r.bytesPerSecond);
-  ASSERT_EQ(1u, r.failRules.size());
+  ASSERT_EQ(2u, r.failRules.size());
+  EXPECT_FALSE(r.failRules[0].unplug);
+  EXPECT_TRUE(r.failRules[1].unplug);
+  EXPECT_TRUE(r.unplugged);
   EXPECT_EQ("Upload", r.failRules[0].method);
   EXPECT_EQ(3, r.failRules[0].nth);
   EXPECT_EQ(9, r.failRules[0].index);
