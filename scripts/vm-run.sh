@@ -110,7 +110,9 @@ rcfile=$jobdir/rc
 
 mem=${DAVU_VM_MEMORY:-6144}
 cpus=${DAVU_VM_CPUS:-$(nproc)}
-qemu-system-x86_64 -accel tcg,thread=multi -cpu max,-smap,-smep -smp "$cpus" -m "$mem" \
+# A plain CPU model: with "max", QEMU's software CPU let the guest kernel
+# fault on Wine's return to 32-bit code.
+qemu-system-x86_64 -accel tcg,thread=multi -cpu qemu64,+ssse3,+sse4.1,+sse4.2,+popcnt -smp "$cpus" -m "$mem" \
   -kernel "$kernel" -initrd "$initrd" \
   -append "console=ttyS0 quiet loglevel=0 panic=-1 ia32_emulation=on davu_job=$jobdir/job.sh" \
   -fsdev local,id=hostroot,path=/,security_model=passthrough,multidevs=remap \
