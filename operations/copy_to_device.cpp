@@ -6,8 +6,8 @@
 
 #include "device/device_link.h"
 #include "device/usbctrl_contract.h"
-#include "operations/device_name_index.h"
 #include "operations/delete_files.h"
+#include "operations/device_name_index.h"
 #include "operations/failure_summary.h"
 #include "operations/operation_frame.h"
 #include "operations/pc_source_walk.h"
