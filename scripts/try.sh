@@ -6,22 +6,7 @@
 # opens the player on the right.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${BUILD_DIR:-$root/build/mingw}
-if [ "${DAVU_IN_VM:-0}" != 1 ]; then
-  BUILD_DIR=$build "$root/scripts/build.sh"
-  # A kernel that cannot start 32-bit programs: run inside a small virtual
-  # machine (slow, a software CPU).
-  if ! "$root/scripts/vm-run.sh" --probe; then
-    echo "32-bit programs cannot start on this kernel: running in a virtual" \
-      "machine, which takes minutes" >&2
-    exec "$root/scripts/vm-run.sh" bash "$0" "$@"
-  fi
-fi
-
-prefix=$build/wineprefix
-run() { "$root/scripts/wine-run.sh" "$prefix" "$@"; }
-# Wine reaches the Unix file system through drive Z:.
-winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
+source "$root/scripts/wine-setup.sh"
 
 try=${TRY_DIR:-$build/try}
 rm -rf "$try"
