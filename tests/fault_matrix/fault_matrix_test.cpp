@@ -126,13 +126,7 @@ protected:
   std::string Player() const { return Bare(playerDir); }
   // The player's spelling of a PC name, by the language file's table.
   std::string DeviceSpelling(const std::string &name) const {
-    const std::string &table =
-        host->Language().messages.at(davu::MSG_TABLE_TO_DEVICE);
-    std::string out = name;
-    for (char &c : out)
-      if (static_cast<unsigned char>(c) >= 0x80)
-        c = table.at(static_cast<unsigned char>(c) - 0x80);
-    return out;
+    return plugin_fixture::DeviceSpelling(*host, name);
   }
   Files PlayerFiles() {
     Files files;

@@ -1,5 +1,7 @@
 #include "tests/support/plugin_fixture.h"
 
+#include "plugin/messages.h"
+
 namespace plugin_fixture {
 
 std::string Bare(const std::string &folder) {
@@ -159,6 +161,16 @@ void ExpectCleanHost(farhost::Host &host) {
   for (const std::string &problem : host.Problems())
     ADD_FAILURE() << problem;
   EXPECT_EQ(host.OpenScreens(), 0);
+}
+
+std::string DeviceSpelling(farhost::Host &host, const std::string &name) {
+  const std::string &table =
+      host.Language().messages.at(davu::MSG_TABLE_TO_DEVICE);
+  std::string out = name;
+  for (char &c : out)
+    if (static_cast<unsigned char>(c) >= 0x80)
+      c = table.at(static_cast<unsigned char>(c) - 0x80);
+  return out;
 }
 
 } // namespace plugin_fixture

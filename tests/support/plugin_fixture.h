@@ -59,6 +59,9 @@ testing::AssertionResult LoadPlugin(const std::string &registryRoot,
 testing::AssertionResult OpenPanel(farhost::Host &host,
                                    davu::PanelSession **session);
 
+// The player's spelling of a PC name, by the loaded language file's table.
+std::string DeviceSpelling(farhost::Host &host, const std::string &name);
+
 // The plug-in's panel as the host shows it, ".." included.
 Names PanelNames(farhost::Host &host);
 // The panel's item of that name (by the PC name the listing gave).
