@@ -316,16 +316,23 @@ int Download(int memory, const char *path) {
   return usbctrl::kDone;
 }
 
-int Delete(int memory, int fileIndex) {
-  cancelRequested = false;
-  Enter(CALL_DELETE);
+// The file a call names, or the library's result for a call naming none.
+int NamedFile(int memory, int fileIndex, StoredFile **file) {
+  *file = nullptr;
   if (!ValidMemory(memory))
     return simplayer::kResultFailed;
   if (!Present(memory))
     return simplayer::kResultNoCard;
-  StoredFile *file = Find(memory, fileIndex);
-  if (!file)
-    return simplayer::kResultUnknownIndex;
+  *file = Find(memory, fileIndex);
+  return *file ? usbctrl::kDone : simplayer::kResultUnknownIndex;
+}
+
+int Delete(int memory, int fileIndex) {
+  cancelRequested = false;
+  Enter(CALL_DELETE);
+  StoredFile *file = nullptr;
+  if (int result = NamedFile(memory, fileIndex, &file); !file)
+    return result;
   int result = Report(file->size);
   if (result != usbctrl::kDone)
     return result;
@@ -341,13 +348,9 @@ int Delete(int memory, int fileIndex) {
 int Upload(int memory, int fileIndex) {
   cancelRequested = false;
   Enter(CALL_UPLOAD);
-  if (!ValidMemory(memory))
-    return simplayer::kResultFailed;
-  if (!Present(memory))
-    return simplayer::kResultNoCard;
-  const StoredFile *file = Find(memory, fileIndex);
-  if (!file)
-    return simplayer::kResultUnknownIndex;
+  StoredFile *file = nullptr;
+  if (int result = NamedFile(memory, fileIndex, &file); !file)
+    return result;
   // The file appears in the current folder with its length set and no
   // bytes written (sparse where the file system allows).
   HANDLE target = CreateFileA(file->name.c_str(), GENERIC_WRITE, 0, nullptr,
