@@ -195,7 +195,6 @@ protected:
     InjectFault();
     simplayer::ClearCallLog(Player());
     host->ClearRecords();
-    threadsBefore = testing_support::ThreadsOfThisProcess();
   }
 
   const char *TransferMethod() const {
@@ -304,7 +303,7 @@ protected:
       outcome.Intact = arrived || has(playerAfter, onPlayer, playerBytes);
       return outcome;
     }
-    const bool arrived = has(playerAfter, unit, playerBytes);
+    const bool arrived = has(playerAfter, onPlayer, playerBytes);
     const bool left = !pcAfter.count(unit);
     outcome.Went = arrived && (!op.Move || left);
     outcome.Intact = arrived || has(pcAfter, unit, playerBytes);
@@ -420,7 +419,15 @@ protected:
         for (const farhost::PanelEntry &entry : host->Model().entries)
           if (entry.Selected())
             selected.insert(entry.Name());
-      if (op.How == Run::Panel || op.How == Run::Delete) {
+      // A player that stopped answering lists no file any more: the
+      // panel is empty, and its selection has gone with its files.
+      const auto &entries = host->Model().entries;
+      const bool panelGone =
+          std::none_of(entries.begin(), entries.end(),
+                       [](const farhost::PanelEntry &e) { return !e.dots; });
+      if (panelGone && !notWent.empty()) {
+        EXPECT_EQ(fault.Kind, Fault::StopsAnswering);
+      } else if (op.How == Run::Panel || op.How == Run::Delete) {
         EXPECT_EQ(selected, notWent);
       }
     } else {
@@ -440,7 +447,7 @@ protected:
       (screen.save ? saves : restores) += 1;
     EXPECT_EQ(saves, restores);
     EXPECT_EQ(testing_support::WindowsOfThisProcess("DAVU_CLASS"), 0);
-    EXPECT_EQ(testing_support::ThreadsOfThisProcess(), threadsBefore);
+    EXPECT_EQ(testing_support::ThreadsStartedIn(host->Module()), 0);
     if (!escape) {
       EXPECT_EQ(host->PendingAnswers(), 0u);
     }
@@ -488,7 +495,6 @@ protected:
   davu::PanelSession *session = nullptr;
   HANDLE held = INVALID_HANDLE_VALUE;
   Files pcBefore, playerBefore;
-  int threadsBefore = 0;
 };
 
 TEST_P(FaultMatrix, NothingLostNothingSilent) {

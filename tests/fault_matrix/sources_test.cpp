@@ -147,6 +147,7 @@ TEST_P(PlaylistNames, EveryEntrySentAndAMissingOneReported) {
   ASSERT_TRUE(
       WriteThroughFileApis(folder + "\\" + c.Playlist,
                            "#EXTM3U\r\n" + line + "\r\n\r\nmissing.mp3\r\n"));
+  host->RereadPc();
   ASSERT_TRUE(host->SelectPc(c.Folder, true));
   EXPECT_EQ(Put(false, kPlaylists), 0);
   EXPECT_EQ(OnPlayer(simplayer::kInternal), Names{DeviceSpelling(c.Entry)});

@@ -180,6 +180,41 @@ int ThreadsOfThisProcess() {
   return count;
 }
 
+int ThreadsStartedIn(HMODULE module) {
+  // ThreadQuerySetWin32StartAddress, through ntdll: no import library
+  // declares it.
+  using QueryThread = LONG(WINAPI *)(HANDLE, int, void *, ULONG, ULONG *);
+  auto query = reinterpret_cast<QueryThread>(reinterpret_cast<void *>(
+      GetProcAddress(GetModuleHandleA("ntdll.dll"),
+                     "NtQueryInformationThread")));
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (!query || !module || snapshot == INVALID_HANDLE_VALUE)
+    return -1;
+  int count = 0;
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Thread32First(snapshot, &entry); more;
+       more = Thread32Next(snapshot, &entry)) {
+    if (entry.th32OwnerProcessID != GetCurrentProcessId())
+      continue;
+    HANDLE thread =
+        OpenThread(THREAD_QUERY_INFORMATION, FALSE, entry.th32ThreadID);
+    if (!thread)
+      continue;
+    void *start = nullptr;
+    HMODULE owner = nullptr;
+    if (query(thread, 9, &start, sizeof start, nullptr) == 0 && start &&
+        GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                               GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                           static_cast<LPCSTR>(start), &owner) &&
+        owner == module)
+      ++count;
+    CloseHandle(thread);
+  }
+  CloseHandle(snapshot);
+  return count;
+}
+
 namespace {
 struct WindowSearch {
   const char *className;

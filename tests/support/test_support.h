@@ -45,6 +45,9 @@ std::vector<std::string> ListFolder(const std::string &folder);
 bool ReadThroughFileApis(const std::string &path, std::string *bytes);
 
 int ThreadsOfThisProcess();
+// Threads of this process that started in code of the given module (the
+// plug-in's own threads, whatever threads Wine itself keeps).
+int ThreadsStartedIn(HMODULE module);
 // Top-level windows of the given class that belong to this process; other
 // processes on the same desktop (tests running in parallel) don't count.
 int WindowsOfThisProcess(const char *className);

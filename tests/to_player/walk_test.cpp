@@ -341,10 +341,20 @@ TEST_F(PlaylistWalk, MoveDeletesThePlaylistOnlyWhenEveryEntryWent) {
     EXPECT_TRUE(FileExists(list)) << "b.mp3 is still on the PC";
   }
   {
+    // An entry that names no file did not go either.
     Recorder recorder;
     recorder.DeleteForReal = true;
     davu::WalkPlaylist(MakeWalk(recorder, davu::WALK_DELETE_SOURCE), list);
     EXPECT_FALSE(FileExists(folder + "\\b.mp3"));
+    EXPECT_TRUE(FileExists(list)) << "missing.mp3 did not go";
+  }
+  {
+    Recorder recorder;
+    recorder.DeleteForReal = true;
+    ASSERT_TRUE(WriteFileBytes(folder + "\\c.mp3", "ccc"));
+    list = Playlist("c.mp3\n");
+    davu::WalkPlaylist(MakeWalk(recorder, davu::WALK_DELETE_SOURCE), list);
+    EXPECT_FALSE(FileExists(folder + "\\c.mp3"));
     EXPECT_FALSE(FileExists(list));
   }
 }
