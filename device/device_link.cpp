@@ -3,7 +3,6 @@
 #include "device/device_link.h"
 
 #include "device/name_conversion.h"
-#include "plugin/notices.h"
 
 namespace davu {
 
@@ -17,10 +16,7 @@ int DeviceLink::Connect() {
 }
 
 bool DeviceLink::CheckReady() {
-  if (Entry.dumpUsbConfig(LibraryObject(), nullptr) == 0)
-    return true;
-  ShowDeviceNotReady();
-  return false;
+  return Entry.dumpUsbConfig(LibraryObject(), nullptr) == 0;
 }
 
 int DeviceLink::CheckCard() {

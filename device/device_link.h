@@ -106,6 +106,7 @@ struct DeviceLink {
   // only; the folder path ends in a backslash).
   void Bind(const char *pluginFolder);
   int Connect();
+  // True when the player answers; the caller tells the user otherwise.
   bool CheckReady();
   int CheckCard();
   // Both convert the record's name to the PC code page in place; a name

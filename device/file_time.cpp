@@ -2,28 +2,9 @@
 // file's last-write time.
 #include "device/file_time.h"
 
+#include "host/unique_handle.h"
+
 namespace davu {
-
-namespace {
-
-// Closes a file handle when the scope ends.
-class FileHandle {
-public:
-  explicit FileHandle(HANDLE handle) : handle_(handle) {}
-  ~FileHandle() {
-    if (valid())
-      CloseHandle(handle_);
-  }
-  FileHandle(const FileHandle &) = delete;
-  FileHandle &operator=(const FileHandle &) = delete;
-  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE get() const { return handle_; }
-
-private:
-  HANDLE handle_;
-};
-
-} // namespace
 
 void DosDateTimeToUtcFileTime(uint32_t dosDate, uint32_t dosTime,
                               FILETIME *out) {
@@ -46,10 +27,10 @@ void DosDateTimeToUtcFileTime(uint32_t dosDate, uint32_t dosTime,
 }
 
 void SetLastWriteTime(const char *path, const FILETIME &writeTime) {
-  FileHandle file(
+  UniqueFile file(
       CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-  if (file.valid())
-    SetFileTime(file.get(), nullptr, nullptr, &writeTime);
+  if (file)
+    SetFileTime(file.Get(), nullptr, nullptr, &writeTime);
 }
 
 } // namespace davu

@@ -2,8 +2,7 @@
 // 128-byte tables of the language file.
 #include "device/name_conversion.h"
 
-#include "plugin/messages.h"
-#include "plugin/plugin_state.h"
+#include "host/host_table.h"
 
 #include <cstring>
 
@@ -33,11 +32,11 @@ void Convert(const char *source, char *destination, int tableId) {
 } // namespace
 
 void ToDeviceName(const char *source, char *destination) {
-  Convert(source, destination, MSG_TABLE_TO_DEVICE);
+  Convert(source, destination, kTableToDeviceMessage);
 }
 
 void ToPcName(const char *source, char *destination) {
-  Convert(source, destination, MSG_TABLE_TO_PC);
+  Convert(source, destination, kTableToPcMessage);
 }
 
 } // namespace davu

@@ -5,6 +5,7 @@
 #include "device/device_link.h"
 
 #include "device/name_conversion.h"
+#include "host/unique_handle.h"
 
 #include <cstring>
 #include <memory>
@@ -17,18 +18,12 @@ namespace {
 
 constexpr size_t kPathBufferSize = 4096;
 
-struct HandleCloser {
-  void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-using FileHandle = std::unique_ptr<void, HandleCloser>;
-
 // Opened for reading while other programs read, write or delete it.
-FileHandle OpenForReading(const char *path) {
-  HANDLE file =
+UniqueFile OpenForReading(const char *path) {
+  return UniqueFile(
       CreateFileA(path, GENERIC_READ,
                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  return FileHandle(file == INVALID_HANDLE_VALUE ? nullptr : file);
+                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 std::string CopiesFolder() {
@@ -44,11 +39,10 @@ std::string CopiesFolder() {
 
 // The whole file with its times; false, and nothing left, on any failure.
 bool CopyWithTimes(HANDLE from, const std::string &to) {
-  HANDLE target = CreateFileA(to.c_str(), GENERIC_WRITE, 0, nullptr,
-                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (target == INVALID_HANDLE_VALUE)
+  UniqueFile target(CreateFileA(to.c_str(), GENERIC_WRITE, 0, nullptr,
+                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!target)
     return false;
-  FileHandle closer(target);
   std::vector<char> buffer(65536);
   bool ok = true;
   for (;;) {
@@ -60,7 +54,8 @@ bool CopyWithTimes(HANDLE from, const std::string &to) {
     }
     if (got == 0)
       break;
-    if (!WriteFile(target, buffer.data(), got, &put, nullptr) || put != got) {
+    if (!WriteFile(target.Get(), buffer.data(), got, &put, nullptr) ||
+        put != got) {
       ok = false;
       break;
     }
@@ -68,8 +63,8 @@ bool CopyWithTimes(HANDLE from, const std::string &to) {
   // The library may take the player's file times from the file it reads.
   FILETIME created, accessed, written;
   if (ok && GetFileTime(from, &created, &accessed, &written))
-    ok = SetFileTime(target, &created, &accessed, &written) != 0;
-  closer.reset();
+    ok = SetFileTime(target.Get(), &created, &accessed, &written) != 0;
+  target.Reset();
   if (!ok)
     DeleteFileA(to.c_str());
   return ok;
@@ -83,7 +78,7 @@ bool SendSource::Prepare(const char *path) {
     return false;
   // Readable now, or the player's file of the same name would be deleted
   // for a send that cannot happen.
-  FileHandle source = OpenForReading(path);
+  UniqueFile source = OpenForReading(path);
   if (!source)
     return false;
   char devicePath[kPathBufferSize];
@@ -100,7 +95,7 @@ bool SendSource::Prepare(const char *path) {
   if (copy.size() >= MAX_PATH)
     return false;
   CreateDirectoryA(folder.c_str(), nullptr);
-  if (!CopyWithTimes(source.get(), copy)) {
+  if (!CopyWithTimes(source.Get(), copy)) {
     RemoveDirectoryA(folder.c_str());
     return false;
   }

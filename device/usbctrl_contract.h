@@ -8,6 +8,8 @@
 // so every method type below takes (object, unused, arguments...).
 #pragma once
 
+#include "host/constants.h"
+
 #include <windows.h>
 
 #include <cstddef>
@@ -48,11 +50,9 @@ constexpr int kConnectedWithWarning = 6; // GetVersionInfo
 constexpr int kMemoryFull = 3;           // Download
 constexpr int kNoMoreFiles = -1;         // FindFirst*/FindNext*
 
-// Progress message sent or posted to the window given to SetProgressWindow:
-// wParam = bytes moved since the previous message, or -1 when the file is
-// complete.
-constexpr UINT kProgressMessage = WM_USER + 10;
-constexpr WPARAM kFileComplete = static_cast<WPARAM>(-1);
+// Progress message sent or posted to the window given to SetProgressWindow.
+using davu::kFileComplete;
+using davu::kProgressMessage;
 
 // Method types, in export-table order.
 typedef void *(__fastcall *Constructor)(void *self, void *unused);

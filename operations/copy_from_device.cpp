@@ -6,6 +6,7 @@
 #include "device/name_conversion.h"
 #include "operations/delete_files.h"
 #include "operations/operation_frame.h"
+#include "operations/player_ready.h"
 #include "operations/working_folder.h"
 #include "plugin/messages.h"
 #include "plugin/notices.h"
@@ -22,7 +23,7 @@ namespace {
 
 // Room for the longest file name a path may get appended to the
 // destination within the 4096-byte path buffers.
-constexpr size_t kDestinationPathLimit = 4096 - 1025;
+constexpr size_t kDestinationPathLimit = kFolderLimit;
 constexpr size_t kRememberedFolderLimit = 1024;
 
 bool IsFile(DWORD attributes) {
@@ -87,54 +88,77 @@ bool IsSafePcName(const char *name) {
   return strpbrk(name, "\\/:") == nullptr;
 }
 
+namespace {
+
+// The player's spelling of a PC name into `deviceName`; false when either
+// spelling would reach outside the current folder.
+bool UsableNames(const char *pcName, char (&deviceName)[farapi::NM]) {
+  if (!IsSafePcName(pcName) || strlen(pcName) >= farapi::NM)
+    return false;
+  ToDeviceName(pcName, deviceName);
+  return IsSafePcName(deviceName);
+}
+
+enum class Way { Clear, KeepExisting, Blocked };
+
+// Moves aside what the upload could overwrite: the PC file it replaces, and
+// another PC file that bears the player's spelling, which is not the
+// upload's to overwrite.
+Way ClearTheWay(const char *pcName, const char *deviceName, bool keepExisting,
+                AsideFile &replaced, AsideFile &inTheWay, FailReason *reason) {
+  DWORD attributes = GetFileAttributesA(pcName);
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    if (keepExisting)
+      return Way::KeepExisting;
+    // A folder of that name is not the file's to replace.
+    if (!IsFile(attributes)) {
+      *reason = FailReason::NameNotAllowed;
+      return Way::Blocked;
+    }
+    if (!replaced.MoveAside(pcName)) {
+      *reason = FailReason::InUse;
+      return Way::Blocked;
+    }
+  }
+  if (strcmp(deviceName, pcName) != 0 &&
+      GetFileAttributesA(deviceName) != INVALID_FILE_ATTRIBUTES &&
+      !inTheWay.MoveAside(deviceName)) {
+    *reason = FailReason::InUse;
+    return Way::Blocked;
+  }
+  return Way::Clear;
+}
+
+} // namespace
+
 UploadOutcome UploadIntoFolder(int memory, uint32_t fileIndex, uint32_t size,
                                const char *pcName, const FILETIME &writeTime,
                                bool keepExisting, FailReason *reason) {
   *reason = FailReason::Unknown;
   // A name that would reach outside the current folder is never used, in
   // the PC's spelling or in the player's that the library writes.
-  if (!IsSafePcName(pcName) || strlen(pcName) >= farapi::NM) {
-    *reason = FailReason::NameNotAllowed;
-    return UploadOutcome::Failed;
-  }
   char deviceName[farapi::NM];
-  ToDeviceName(pcName, deviceName);
-  if (!IsSafePcName(deviceName)) {
+  if (!UsableNames(pcName, deviceName)) {
     *reason = FailReason::NameNotAllowed;
     return UploadOutcome::Failed;
   }
-  const bool sameSpelling = strcmp(deviceName, pcName) == 0;
-
   // Destroyed in reverse order: a file moved aside goes back under its name
   // on every path that does not complete the copy.
   AsideFile replaced, inTheWay;
-  DWORD attributes = GetFileAttributesA(pcName);
-  if (attributes != INVALID_FILE_ATTRIBUTES) {
-    if (keepExisting)
-      return UploadOutcome::KeptExisting;
-    // A folder of that name is not the file's to replace.
-    if (!IsFile(attributes)) {
-      *reason = FailReason::NameNotAllowed;
-      return UploadOutcome::Failed;
-    }
-    if (!replaced.MoveAside(pcName)) {
-      *reason = FailReason::InUse;
-      return UploadOutcome::Failed;
-    }
-  }
-  // Another PC file that bears the player's spelling is not the upload's to
-  // overwrite.
-  if (!sameSpelling &&
-      GetFileAttributesA(deviceName) != INVALID_FILE_ATTRIBUTES &&
-      !inTheWay.MoveAside(deviceName)) {
-    *reason = FailReason::InUse;
+  switch (ClearTheWay(pcName, deviceName, keepExisting, replaced, inTheWay,
+                      reason)) {
+  case Way::KeepExisting:
+    return UploadOutcome::KeptExisting;
+  case Way::Blocked:
     return UploadOutcome::Failed;
+  case Way::Clear:
+    break;
   }
 
   int result = Device().UploadFile(memory, fileIndex, size);
   bool arrived =
       result == usbctrl::kDone && IsFile(GetFileAttributesA(deviceName));
-  if (arrived && !sameSpelling)
+  if (arrived && strcmp(deviceName, pcName) != 0)
     arrived = MoveFileA(deviceName, pcName) != 0;
   if (!arrived) {
     // A failed or cancelled upload leaves at most a part of the file; under
@@ -151,106 +175,131 @@ UploadOutcome UploadIntoFolder(int memory, uint32_t fileIndex, uint32_t size,
   return UploadOutcome::Copied;
 }
 
+namespace {
+
+// The copy or move confirmation; false when the user declined.
+bool ConfirmGetFiles(PanelSession *session, bool move, int opMode) {
+  session->Options = 0;
+  if (opMode & farapi::OPM_SILENT)
+    return true;
+  int answer = ShowMessageBox(
+      move ? DWORD{farapi::FMSG_WARNING} : DWORD{0}, "Uploading",
+      {MSG_WARNING_TITLE, move ? MSG_MOVE_FROM_PLAYER : MSG_COPY_FROM_PLAYER,
+       move ? MSG_BTN_MOVE : MSG_BTN_COPY,
+       move ? MSG_BTN_MOVE_KEEP : MSG_BTN_COPY_KEEP, MSG_CANCEL},
+      3);
+  if (answer == 1)
+    session->Options |= PSO_KEEPEXISTING;
+  return answer == 0 || answer == 1;
+}
+
+struct GetFilesPass {
+  farapi::PluginPanelItem *Items;
+  int Count;
+  bool Move;
+  const char *DestPath;
+  FailureSummary Summary;
+  // Per item: it went (copied, or kept by keep-existing; for a move, also
+  // gone from the player).
+  std::vector<char> Went;
+  // Only the files that reached the PC are deleted by a move.
+  std::vector<farapi::PluginPanelItem> Copied;
+  std::vector<int> CopiedAt;
+};
+
+// One item into the destination folder.
+void UploadItem(GetFilesPass &pass, int i, int memory, bool keepExisting) {
+  const farapi::PluginPanelItem &item = pass.Items[i];
+  // The host's field need not end inside itself.
+  char name[farapi::NM + 1] = {};
+  memcpy(name, item.FindData.cFileName, farapi::NM);
+  SetProgressTitle("Upload");
+  SetProgressItem("Uploading(%i of %i): %.62s", i + 1, pass.Count, name);
+  pass.Summary.Handled();
+  FailReason reason = FailReason::Unknown;
+  // Without the destination current the library would write elsewhere.
+  UploadOutcome outcome =
+      SetCurrentDirectoryA(pass.DestPath)
+          ? UploadIntoFolder(memory, item.UserData, item.FindData.nFileSizeLow,
+                             name, item.FindData.ftLastWriteTime, keepExisting,
+                             &reason)
+          : UploadOutcome::Failed;
+  if (outcome == UploadOutcome::Copied) {
+    pass.Copied.push_back(item);
+    pass.CopiedAt.push_back(i);
+    pass.Went[i] = pass.Move ? 0 : 1;
+  } else if (outcome == UploadOutcome::KeptExisting) {
+    pass.Went[i] = 1;
+  } else if (outcome == UploadOutcome::Failed) {
+    pass.Summary.Failed(name, reason);
+  }
+}
+
+// Every item in its progress frame; false when the user cancelled.
+bool UploadItems(PanelSession &session, GetFilesPass &pass, bool findCopy) {
+  const bool keepExisting = (session.Options & PSO_KEEPEXISTING) != 0;
+  WorkingFolderGuard workingFolder(kRememberedFolderLimit);
+  OperationFrame frame(session);
+  frame.SaveScreen();
+  uint32_t total = 0;
+  for (int i = 0; i < pass.Count; ++i)
+    total += pass.Items[i].FindData.nFileSizeLow;
+  frame.Begin(findCopy ? OM_UPLOAD | OM_QUIET : OM_UPLOAD, total);
+  frame.StartProgress();
+  bool cancelled = false;
+  for (int i = 0; i < pass.Count && !cancelled; ++i) {
+    UploadItem(pass, i, session.Memory, keepExisting);
+    cancelled = Device().Cancelled();
+  }
+  frame.Finish();
+  workingFolder.Restore();
+  return !cancelled;
+}
+
+// The second half of a move: the player's copies of what arrived; false
+// when the user cancelled.
+bool DeleteUploaded(PanelSession *session, GetFilesPass &pass) {
+  std::vector<char> deleted;
+  int result = DeleteMovedItems(session, pass.Copied.data(),
+                                static_cast<int>(pass.Copied.size()),
+                                pass.Summary, &deleted);
+  for (size_t j = 0; j < pass.CopiedAt.size() && j < deleted.size(); ++j)
+    pass.Went[pass.CopiedAt[j]] = deleted[j];
+  return result >= 0;
+}
+
+} // namespace
+
 int GetFilesImpl(PanelSession *session, farapi::PluginPanelItem *items,
                  int count, int move, const char *destPath, int opMode) {
-  if (!session || !Device().CheckReady())
+  if (!session || !PlayerReady(Device()))
     return -1;
   if (!destPath || strlen(destPath) > kDestinationPathLimit)
     return -1;
   if (!items || count < 0)
     count = 0;
-
-  session->Options = 0;
-  if (!(opMode & farapi::OPM_SILENT)) {
-    int answer = ShowMessageBox(
-        move ? DWORD{farapi::FMSG_WARNING} : DWORD{0}, "Uploading",
-        {MSG_WARNING_TITLE, move ? MSG_MOVE_FROM_PLAYER : MSG_COPY_FROM_PLAYER,
-         move ? MSG_BTN_MOVE : MSG_BTN_COPY,
-         move ? MSG_BTN_MOVE_KEEP : MSG_BTN_COPY_KEEP, MSG_CANCEL},
-        3);
-    if (answer == 1)
-      session->Options |= PSO_KEEPEXISTING;
-    else if (answer != 0)
-      return -1;
-  }
+  if (!ConfirmGetFiles(session, move != 0, opMode))
+    return -1;
 
   const bool findCopy = (opMode & farapi::OPM_FIND) != 0;
   if (session->FindCancelled && findCopy)
     return -1;
   session->FindCancelled = 0;
 
-  const bool keepExisting = (session->Options & PSO_KEEPEXISTING) != 0;
-  const int memory = session->Memory;
-  FailureSummary summary;
-  // Per item: it went (copied, or kept by keep-existing; for a move, also
-  // gone from the player).
-  std::vector<char> went(count, 0);
-  // Only the files that reached the PC are deleted by a move.
-  std::vector<farapi::PluginPanelItem> copied;
-  std::vector<int> copiedAt;
-  bool cancelled = false;
-  {
-    WorkingFolderGuard workingFolder(kRememberedFolderLimit);
-    OperationFrame frame(*session);
-    frame.SaveScreen();
-
-    uint32_t total = 0;
-    for (int i = 0; i < count; ++i)
-      total += items[i].FindData.nFileSizeLow;
-    frame.Begin(findCopy ? OM_UPLOAD | OM_QUIET : OM_UPLOAD, total);
-    frame.StartProgress();
-
-    for (int i = 0; i < count; ++i) {
-      const farapi::PluginPanelItem &item = items[i];
-      // The host's field need not end inside itself.
-      char name[farapi::NM + 1] = {};
-      memcpy(name, item.FindData.cFileName, farapi::NM);
-      SetProgressTitle("Upload");
-      SetProgressItem("Uploading(%i of %i): %.62s", i + 1, count, name);
-      summary.Handled();
-      FailReason reason = FailReason::Unknown;
-      // Without the destination current the library would write elsewhere.
-      UploadOutcome outcome =
-          SetCurrentDirectoryA(destPath)
-              ? UploadIntoFolder(
-                    memory, item.UserData, item.FindData.nFileSizeLow, name,
-                    item.FindData.ftLastWriteTime, keepExisting, &reason)
-              : UploadOutcome::Failed;
-      if (outcome == UploadOutcome::Copied) {
-        copied.push_back(item);
-        copiedAt.push_back(i);
-        went[i] = move ? 0 : 1;
-      } else if (outcome == UploadOutcome::KeptExisting) {
-        went[i] = 1;
-      } else if (outcome == UploadOutcome::Failed) {
-        summary.Failed(name, reason);
-      }
-      if (Device().Cancelled()) {
-        cancelled = true;
-        break;
-      }
-    }
-    frame.Finish();
-    workingFolder.Restore();
-  }
-
+  GetFilesPass pass{items, count, move != 0, destPath, {}, {}, {}, {}};
+  pass.Went.assign(count, 0);
+  bool cancelled = !UploadItems(*session, pass, findCopy);
   if (cancelled) {
     if (findCopy)
       session->FindCancelled = 1;
   } else if (move) {
-    std::vector<char> deleted;
-    if (DeleteMovedItems(session, copied.data(),
-                         static_cast<int>(copied.size()), summary,
-                         &deleted) < 0)
-      cancelled = true;
-    for (size_t j = 0; j < copiedAt.size() && j < deleted.size(); ++j)
-      went[copiedAt[j]] = deleted[j];
+    cancelled = !DeleteUploaded(session, pass);
   }
-  DeselectItemsThatWent(items, count, went);
-  summary.Show(opMode);
+  DeselectItemsThatWent(items, count, pass.Went);
+  pass.Summary.Show(opMode);
   if (cancelled)
     return -1;
-  return summary.FailedCount() ? 0 : 1;
+  return pass.Summary.FailedCount() ? 0 : 1;
 }
 
 } // namespace davu

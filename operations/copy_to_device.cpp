@@ -11,6 +11,7 @@
 #include "operations/failure_summary.h"
 #include "operations/operation_frame.h"
 #include "operations/pc_source_walk.h"
+#include "operations/player_ready.h"
 #include "plugin/messages.h"
 #include "plugin/notices.h"
 #include "plugin/settings.h"
@@ -300,6 +301,54 @@ bool CheckFreeSpace(PanelSession &session, DeviceLink &link, uint64_t total) {
   return choice == 0 || choice == 1;
 }
 
+// Which items went as a whole: those the sending pass reached without a
+// failure. The item during which the user cancelled did not go; a
+// cancelled move deletes no source, so none of its items went.
+std::vector<char> ItemsThatWent(std::vector<char> failed, int reached,
+                                bool cancelled, bool move) {
+  if (cancelled) {
+    if (reached > 0)
+      failed[reached - 1] = 1;
+    if (move)
+      reached = 0;
+  }
+  std::vector<char> went(failed.size(), 0);
+  for (int i = 0; i < reached; ++i)
+    went[i] = failed[i] ? 0 : 1;
+  return went;
+}
+
+// The sending pass in its progress frame, for a move the deleting pass,
+// then the deselection of what went and the summary; false when the user
+// cancelled.
+bool SendItems(PutTransfer &transfer, const std::string &sourceFolder,
+               farapi::PluginPanelItem *items, int count, bool move, int opMode,
+               uint64_t total) {
+  PanelSession *session = &transfer.Session;
+  std::vector<char> failed(count, 0);
+  int reached = 0;
+  OperationFrame frame(*session);
+  frame.SaveScreen();
+  frame.Begin(OM_DOWNLOAD,
+              total > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(total));
+  frame.StartProgress();
+  if (session->Options & PSO_SWITCHWHENFULL)
+    session->Memory = MEM_INTERNAL;
+  SetProgressTitle("Download");
+
+  RunPass(transfer, WALK_SEND, sourceFolder, items, count, &failed, &reached);
+  const bool cancelled = transfer.Link.Cancelled();
+  frame.StopProgress();
+  frame.EndOperation();
+  if (!cancelled && move)
+    RunPass(transfer, WALK_DELETE_SOURCE, sourceFolder, items, count, &failed);
+  frame.RestoreScreen();
+  DeselectItemsThatWent(items, count,
+                        ItemsThatWent(failed, reached, cancelled, move));
+  transfer.Summary.Show(opMode);
+  return !cancelled;
+}
+
 } // namespace
 
 int PutFilesImpl(PanelSession *session, farapi::PluginPanelItem *items,
@@ -307,7 +356,7 @@ int PutFilesImpl(PanelSession *session, farapi::PluginPanelItem *items,
   if (!session)
     return -1;
   DeviceLink &link = Device();
-  if (!link.CheckReady())
+  if (!PlayerReady(link))
     return -1;
   session->Options = 0;
   session->ItemNumber = 0;
@@ -326,42 +375,9 @@ int PutFilesImpl(PanelSession *session, farapi::PluginPanelItem *items,
   if (!CheckFreeSpace(*session, link, total))
     return -1;
 
-  std::vector<char> failed(count, 0);
-  int reached = 0;
-  {
-    OperationFrame frame(*session);
-    frame.SaveScreen();
-    frame.Begin(OM_DOWNLOAD,
-                total > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(total));
-    frame.StartProgress();
-    if (session->Options & PSO_SWITCHWHENFULL)
-      session->Memory = MEM_INTERNAL;
-    SetProgressTitle("Download");
-
-    RunPass(transfer, WALK_SEND, sourceFolder, items, count, &failed, &reached);
-    const bool cancelled = link.Cancelled();
-    frame.StopProgress();
-    frame.EndOperation();
-    if (!cancelled && move)
-      RunPass(transfer, WALK_DELETE_SOURCE, sourceFolder, items, count,
-              &failed);
-    frame.RestoreScreen();
-    if (cancelled) {
-      // The item during which the user cancelled did not go as a whole;
-      // a cancelled move deletes no source, so none of its items went.
-      if (reached > 0)
-        failed[reached - 1] = 1;
-      if (move)
-        reached = 0;
-    }
-    std::vector<char> went(count, 0);
-    for (int i = 0; i < reached; ++i)
-      went[i] = failed[i] ? 0 : 1;
-    DeselectItemsThatWent(items, count, went);
-    transfer.Summary.Show(opMode);
-    if (cancelled)
-      return -1;
-  }
+  if (!SendItems(transfer, sourceFolder, items, count, move != 0, opMode,
+                 total))
+    return -1;
   return transfer.Summary.FailedCount() ? 0 : 1;
 }
 

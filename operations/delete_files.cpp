@@ -2,7 +2,9 @@
 #include "operations/delete_files.h"
 
 #include "device/device_link.h"
+#include "device/memory_walk.h"
 #include "operations/operation_frame.h"
+#include "operations/player_ready.h"
 #include "plugin/messages.h"
 #include "plugin/notices.h"
 #include "progress/progress_display.h"
@@ -13,12 +15,9 @@ namespace davu {
 
 namespace {
 
-// The player's configuration file lives on the internal memory and is never
-// deleted from there; the name is compared exactly, case included.
 bool IsKeptFile(const farapi::PluginPanelItem &item, int memory) {
-  static const char kConfigName[] = "Config.dat";
-  return memory == MEM_INTERNAL &&
-         memcmp(item.FindData.cFileName, kConfigName, sizeof kConfigName) == 0;
+  return IsProtectedFile(memory, item.FindData.cFileName,
+                         sizeof item.FindData.cFileName);
 }
 
 // The deletions with their progress box; false when cancelled.
@@ -54,8 +53,7 @@ bool DeleteOnPlayer(PanelSession &session, farapi::PluginPanelItem *items,
     } else {
       ++session.ItemNumber;
       summary.Handled();
-      SetProgressItem("Deleting(%i of %i): %.60s", session.ItemNumber,
-                      session.ItemCount, name);
+      SetDeletingItem(session.ItemNumber, session.ItemCount, name);
       int result = Device().DeleteDeviceFile(memory, item.UserData,
                                              item.FindData.nFileSizeLow);
       if (result == usbctrl::kDone)
@@ -80,7 +78,7 @@ void DeselectItemsThatWent(farapi::PluginPanelItem *items, int count,
 
 int DeleteFilesImpl(PanelSession *session, farapi::PluginPanelItem *items,
                     int count, int opMode) {
-  if (!session || !Device().CheckReady())
+  if (!session || !PlayerReady(Device()))
     return -1;
   if (!items || count < 0)
     count = 0;
@@ -105,7 +103,7 @@ int DeleteMovedItems(PanelSession *session, farapi::PluginPanelItem *items,
                      int count, FailureSummary &summary,
                      std::vector<char> *went) {
   went->assign(count > 0 ? count : 0, 0);
-  if (!session || !Device().CheckReady()) {
+  if (!session || !PlayerReady(Device())) {
     for (int i = 0; i < count; ++i) {
       char name[farapi::NM + 1] = {};
       memcpy(name, items[i].FindData.cFileName, farapi::NM);

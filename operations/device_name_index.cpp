@@ -1,6 +1,7 @@
 // One walk per memory for the same-name check of a copy to the player.
 #include "operations/device_name_index.h"
 
+#include "device/memory_walk.h"
 #include "operations/pc_source_walk.h"
 
 #include <cstring>
@@ -19,16 +20,17 @@ void ReadMemory(DeviceNameIndex::MemoryNames &names, DeviceLink &link,
                 int memory) {
   names = DeviceNameIndex::MemoryNames();
   names.Read = true;
-  usbctrl::tagFILE_ENTRY record;
-  memset(&record, 0, sizeof record);
-  int result = link.FindFirst(memory, &record);
-  for (int seen = 0;
-       result != usbctrl::kNoMoreFiles && seen < kMaxEntriesPerMemory;
-       ++seen, result = link.FindNext(memory, &record)) {
-    std::string name(record.Name, strnlen(record.Name, sizeof record.Name));
-    names.Files[UpperAsciiLetters(name)].push_back(
-        {record.FileIndex & 0xFFFF, record.FileSize});
-  }
+  int seen = 0;
+  ForEachRecord(link, memory, WalkEnd::NoMoreFiles,
+                [&](const usbctrl::tagFILE_ENTRY &record) {
+                  if (seen++ >= kMaxEntriesPerMemory)
+                    return false;
+                  std::string name(record.Name,
+                                   strnlen(record.Name, sizeof record.Name));
+                  names.Files[UpperAsciiLetters(name)].push_back(
+                      {record.FileIndex & kFileIndexMask, record.FileSize});
+                  return true;
+                });
 }
 
 } // namespace

@@ -4,6 +4,8 @@
 
 #include "device/device_link.h"
 #include "device/file_time.h"
+#include "device/memory_walk.h"
+#include "operations/player_ready.h"
 
 #include <windows.h>
 
@@ -33,7 +35,22 @@ void FillItem(const usbctrl::tagFILE_ENTRY &record,
   size_t length = strnlen(record.Name, sizeof data.cFileName);
   memcpy(data.cFileName, record.Name, length);
   item->PackSize = record.FileSize;
-  item->UserData = record.FileIndex & 0xFFFF;
+  item->UserData = record.FileIndex & kFileIndexMask;
+}
+
+// Grown by half each time, so a long listing is copied a few times in all
+// rather than once per record.
+bool Grow(HANDLE heap, farapi::PluginPanelItem **items, size_t *capacity) {
+  size_t wanted =
+      *capacity < kFirstCapacity ? kFirstCapacity : *capacity + *capacity / 2;
+  size_t bytes = wanted * sizeof(farapi::PluginPanelItem);
+  void *grown =
+      *items ? HeapReAlloc(heap, 0, *items, bytes) : HeapAlloc(heap, 0, bytes);
+  if (!grown)
+    return false;
+  *items = static_cast<farapi::PluginPanelItem *>(grown);
+  *capacity = wanted;
+  return true;
 }
 
 } // namespace
@@ -45,35 +62,26 @@ int GetFindDataImpl(PanelSession *session, farapi::PluginPanelItem **items,
   *items = nullptr;
   *count = 0;
   DeviceLink &device = Device();
-  if (!device.CheckReady())
+  if (!PlayerReady(device))
     return 1;
 
   device.BeginOperation(OM_LIST, 0);
   HANDLE heap = GetProcessHeap();
-  usbctrl::tagFILE_ENTRY record;
-  memset(&record, 0, sizeof record);
-  farapi::PluginPanelItem item;
   size_t capacity = 0; // records the array has room for
-  int result = device.FindFirst(session->Memory, &record);
-  while (result != usbctrl::kNoMoreFiles) {
-    FillItem(record, &item);
-    if (static_cast<size_t>(*count) == capacity) {
-      // Grown by half each time, so a long listing is copied a few times
-      // in all rather than once per record.
-      size_t wanted =
-          capacity < kFirstCapacity ? kFirstCapacity : capacity + capacity / 2;
-      void *grown = *items ? HeapReAlloc(heap, 0, *items, wanted * sizeof item)
-                           : HeapAlloc(heap, 0, wanted * sizeof item);
-      // Out of memory: what was listed so far stays a valid listing.
-      if (!grown)
-        break;
-      *items = static_cast<farapi::PluginPanelItem *>(grown);
-      capacity = wanted;
-    }
-    memcpy(&(*items)[*count], &item, sizeof item);
-    ++*count;
-    result = device.FindNext(session->Memory, &record);
-  }
+  ForEachRecord(device, session->Memory, WalkEnd::NoMoreFiles,
+                [&](const usbctrl::tagFILE_ENTRY &record) {
+                  farapi::PluginPanelItem item;
+                  FillItem(record, &item);
+                  if (static_cast<size_t>(*count) == capacity) {
+                    // Out of memory: what was listed so far stays a valid
+                    // listing.
+                    if (!Grow(heap, items, &capacity))
+                      return false;
+                  }
+                  memcpy(&(*items)[*count], &item, sizeof item);
+                  ++*count;
+                  return true;
+                });
   device.EndOperation();
   return 1;
 }

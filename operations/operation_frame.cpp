@@ -3,6 +3,7 @@
 #include "operations/operation_frame.h"
 
 #include "device/device_link.h"
+#include "progress/progress_display.h"
 #include "progress/progress_thread.h"
 
 namespace davu {
@@ -46,6 +47,15 @@ void OperationFrame::EndOperation() {
     return;
   begun_ = false;
   Device().EndOperation();
+}
+
+void OperationFrame::Open(uint16_t opMode, uint32_t totalSize,
+                          const char *title) {
+  SaveScreen();
+  StartProgress();
+  SetProgressTitle(title);
+  Begin(opMode, totalSize);
+  session_.ItemNumber = 0;
 }
 
 void OperationFrame::Finish() {

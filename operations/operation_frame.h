@@ -24,6 +24,9 @@ public:
   void StopProgress();
   void RestoreScreen();
   void EndOperation();
+  // SaveScreen, StartProgress, the box's title, Begin, and the item count
+  // from zero: the opening of the whole-memory commands.
+  void Open(uint16_t opMode, uint32_t totalSize, const char *title);
   // StopProgress, RestoreScreen, EndOperation.
   void Finish();
 

@@ -2,6 +2,7 @@
 // decide which files a copy to the player takes.
 #include "operations/pc_source_walk.h"
 
+#include "host/unique_handle.h"
 #include "operations/copy_to_device.h"
 #include "operations/working_folder.h"
 #include "plugin/plugin_state.h"
@@ -20,20 +21,9 @@ char LowerAscii(char c) {
   return (c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c;
 }
 
-struct FindCloser {
-  void operator()(HANDLE search) const { FindClose(search); }
-};
-using SearchHandle = std::unique_ptr<void, FindCloser>;
-
-SearchHandle StartSearch(const std::string &pattern, WIN32_FIND_DATAA *data) {
-  HANDLE search = FindFirstFileA(pattern.c_str(), data);
-  return SearchHandle(search == INVALID_HANDLE_VALUE ? nullptr : search);
+UniqueFind StartSearch(const std::string &pattern, WIN32_FIND_DATAA *data) {
+  return UniqueFind(FindFirstFileA(pattern.c_str(), data));
 }
-
-struct HandleCloser {
-  void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-using FileHandle = std::unique_ptr<void, HandleCloser>;
 
 // Longest playlist read; a bigger file is no playlist.
 constexpr DWORD kPlaylistSizeLimit = 16u * 1024 * 1024;
@@ -50,14 +40,14 @@ struct FolderEntry {
 std::vector<FolderEntry> ReadFolder(const std::string &folder) {
   std::vector<FolderEntry> entries;
   WIN32_FIND_DATAA data;
-  SearchHandle search = StartSearch(folder + "\\*.*", &data);
+  UniqueFind search = StartSearch(folder + "\\*.*", &data);
   if (!search)
     return entries;
   do {
     data.cFileName[sizeof data.cFileName - 1] = 0;
     entries.push_back({data.cFileName, data.dwFileAttributes,
                        static_cast<uint32_t>(data.nFileSizeLow)});
-  } while (FindNextFileA(search.get(), &data));
+  } while (FindNextFileA(search.Get(), &data));
   return entries;
 }
 
@@ -74,12 +64,12 @@ void ReportFailed(const SourceWalk &walk, const std::string &name,
 // The whole playlist through the file APIs, whose code page is the host's;
 // false when it cannot be opened or read.
 bool ReadPlaylist(const std::string &path, std::string *text) {
-  HANDLE opened = CreateFileA(path.c_str(), GENERIC_READ,
+  UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (opened == INVALID_HANDLE_VALUE)
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file)
     return false;
-  FileHandle file(opened);
+  HANDLE opened = file.Get();
   DWORD high = 0;
   DWORD size = GetFileSize(opened, &high);
   if ((size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) || high ||
@@ -158,7 +148,7 @@ std::string ResolvePlaylistEntry(const std::string &line,
   if (length == 0 || length >= full.size())
     return std::string();
   std::string resolved(full.data(), length);
-  SearchHandle search = StartSearch(resolved, found);
+  UniqueFind search = StartSearch(resolved, found);
   if (!search || (found->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
     return std::string();
   found->cFileName[sizeof found->cFileName - 1] = 0;
@@ -211,7 +201,7 @@ bool DeleteSourceFile(const std::string &path, uint32_t options) {
 }
 
 uint32_t WalkFolder(const SourceWalk &walk, const std::string &folder) {
-  if (folder.size() + 1025 > kWalkPathLimit)
+  if (folder.size() + kNameRoom > kWalkPathLimit)
     return 0;
   std::vector<FolderEntry> entries = ReadFolder(folder);
   uint32_t sum = 0;
@@ -236,6 +226,37 @@ uint32_t WalkFolder(const SourceWalk &walk, const std::string &folder) {
   }
   return sum;
 }
+
+namespace {
+
+// One line that names a file: the file goes to the walk's action, or the
+// line is reported. True when the file was dealt with.
+bool WalkPlaylistEntry(const SourceWalk &walk, LineRead read,
+                       const std::string &line, uint32_t *sum) {
+  WIN32_FIND_DATAA found;
+  std::string path;
+  if (read == LineRead::Line) {
+    path = ResolvePlaylistEntry(line, &found);
+    // Common players write their playlists in the ANSI code page.
+    if (path.empty()) {
+      std::string oem = AnsiToOem(line);
+      if (!oem.empty() && oem != line)
+        path = ResolvePlaylistEntry(oem, &found);
+    }
+  }
+  if (path.empty()) {
+    ReportFailed(walk,
+                 read == LineRead::Overlong ? line.substr(0, kSummaryLineLimit)
+                                            : line,
+                 FailReason::EntryNotFound);
+    return false;
+  }
+  uint32_t size = static_cast<uint32_t>(found.nFileSizeLow);
+  *sum += size;
+  return walk.OnFile(walk.Context, path, size, found.cFileName);
+}
+
+} // namespace
 
 uint32_t WalkPlaylist(const SourceWalk &walk, const std::string &playlist) {
   size_t slash = playlist.find_last_of('\\');
@@ -266,32 +287,9 @@ uint32_t WalkPlaylist(const SourceWalk &walk, const std::string &playlist) {
   std::string line;
   for (LineRead read;
        (read = NextPlaylistLine(text, &at, &line)) != LineRead::End;) {
-    if (read == LineRead::Overlong || !IsEmptyOrComment(line)) {
-      WIN32_FIND_DATAA found;
-      std::string path;
-      if (read == LineRead::Line) {
-        path = ResolvePlaylistEntry(line, &found);
-        // Common players write their playlists in the ANSI code page.
-        if (path.empty()) {
-          std::string oem = AnsiToOem(line);
-          if (!oem.empty() && oem != line)
-            path = ResolvePlaylistEntry(oem, &found);
-        }
-      }
-      if (path.empty()) {
-        everyEntryDealtWith = false;
-        ReportFailed(walk,
-                     read == LineRead::Overlong
-                         ? line.substr(0, kSummaryLineLimit)
-                         : line,
-                     FailReason::EntryNotFound);
-      } else {
-        uint32_t size = static_cast<uint32_t>(found.nFileSizeLow);
-        sum += size;
-        if (!walk.OnFile(walk.Context, path, size, found.cFileName))
-          everyEntryDealtWith = false;
-      }
-    }
+    if ((read == LineRead::Overlong || !IsEmptyOrComment(line)) &&
+        !WalkPlaylistEntry(walk, read, line, &sum))
+      everyEntryDealtWith = false;
     if (IsCancelled(walk))
       return 0;
   }

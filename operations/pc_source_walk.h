@@ -3,6 +3,7 @@
 // happens to each one (count, send, delete) is the caller's action.
 #pragma once
 
+#include "host/constants.h"
 #include "operations/failure_summary.h"
 
 #include <cstdint>
@@ -11,9 +12,10 @@
 namespace davu {
 
 // Longest folder the walks enter, and the longest playlist line they read.
-constexpr size_t kWalkFolderLimit = 3071;
+constexpr size_t kWalkFolderLimit = kFolderLimit;
 constexpr size_t kPlaylistLineLimit = 4094;
-constexpr size_t kWalkPathLimit = 4096; // paths are refused from this length
+constexpr size_t kWalkPathLimit =
+    kPathLimit; // paths are refused from this length
 
 enum WalkMode : int {
   WALK_COUNT = 0,

@@ -5,6 +5,7 @@
 
 #include "device/device_link.h"
 #include "host/far_api.h"
+#include "operations/player_ready.h"
 
 #include <climits>
 #include <cstdint>
@@ -37,7 +38,7 @@ void RefreshPanel(HANDLE panel, bool keepSelection,
 // The start every command shares. False when the command has nothing to
 // do (a sorted panel is switched to the play order on the way out).
 bool TakeSnapshot(HANDLE panel, PanelSnapshot *snapshot) {
-  if (!Device().CheckReady())
+  if (!PlayerReady(Device()))
     return false;
   farapi::PanelInfo info;
   memset(&info, 0, sizeof info);
@@ -194,19 +195,11 @@ void MoveDown(PanelSession *session, HANDLE panel) {
   RefreshPanel(panel, true, nullptr);
 }
 
-void MoveTo(PanelSession *session, HANDLE panel) {
-  PanelSnapshot snapshot;
-  if (!session || !TakeSnapshot(panel, &snapshot))
-    return;
-  int n = snapshot.Count();
-  int c = snapshot.CurrentItem;
-  int e = c;
-  for (int i = 1; i < n; ++i)
-    if (snapshot.Selected[i]) {
-      e = i;
-      break;
-    }
+namespace {
 
+// The "Move item to" dialog; false when the user left it or gave a blank
+// field.
+bool AskMoveTarget(MoveEntry *entry) {
   farapi::FarDialogItem items[2];
   memset(items, 0, sizeof items);
   items[0].Type = farapi::DI_DOUBLEBOX;
@@ -222,23 +215,58 @@ void MoveTo(PanelSession *session, HANDLE panel) {
   items[1].X2 = 14;
   items[1].Y2 = 1;
   snprintf(items[1].Data, sizeof items[1].Data, "%s", "1");
-
-  MoveEntry entry;
   for (;;) {
     int result = HostInfo.Dialog(HostInfo.ModuleNumber, -1, -1, 16, 3,
                                  "Changing_Order", items, 2);
     if (result == -1)
-      return;
+      return false;
     if (result != 0)
       continue;
     // The host writes the field; read it as a bounded string.
     items[1].Data[sizeof items[1].Data - 1] = 0;
-    entry = ReadMoveEntry(items[1].Data);
-    if (entry.Kind == EntryKind::Blank)
-      return;
-    if (entry.Kind == EntryKind::Number)
-      break;
+    *entry = ReadMoveEntry(items[1].Data);
+    if (entry->Kind == EntryKind::Blank)
+      return false;
+    if (entry->Kind == EntryKind::Number)
+      return true;
   }
+}
+
+// The panel after a move: a selection stays where it is; a single file's
+// cursor goes to the file that followed the moved one (after the last file
+// moved up nothing follows it, and the cursor stays on the last row).
+void RedrawAfterMoveTo(HANDLE panel, const PanelSnapshot &snapshot, int p) {
+  HostInfo.Control(panel, farapi::FCTL_UPDATEPANEL, nullptr);
+  if (snapshot.AnySelected) {
+    HostInfo.Control(panel, farapi::FCTL_REDRAWPANEL, nullptr);
+    return;
+  }
+  const int n = snapshot.Count();
+  const int c = snapshot.CurrentItem;
+  farapi::PanelRedrawInfo redraw;
+  redraw.CurrentItem = p < c - 1 ? c + 1 : c;
+  if (redraw.CurrentItem > n - 1)
+    redraw.CurrentItem = n - 1;
+  redraw.TopPanelItem = snapshot.TopPanelItem;
+  HostInfo.Control(panel, farapi::FCTL_REDRAWPANEL, &redraw);
+}
+
+} // namespace
+
+void MoveTo(PanelSession *session, HANDLE panel) {
+  PanelSnapshot snapshot;
+  if (!session || !TakeSnapshot(panel, &snapshot))
+    return;
+  const int n = snapshot.Count();
+  int e = snapshot.CurrentItem;
+  for (int i = 1; i < n; ++i)
+    if (snapshot.Selected[i]) {
+      e = i;
+      break;
+    }
+  MoveEntry entry;
+  if (!AskMoveTarget(&entry))
+    return;
 
   int p = MoveToTarget(entry, n, e);
   if (p == e - 1)
@@ -246,7 +274,7 @@ void MoveTo(PanelSession *session, HANDLE panel) {
   if (!snapshot.AnySelected) {
     Move(session, snapshot, e, p);
   } else {
-    bool up = p < e - 1;
+    const bool up = p < e - 1;
     for (int i = 1; i < n; ++i) {
       if (!snapshot.Selected[i])
         continue;
@@ -255,19 +283,7 @@ void MoveTo(PanelSession *session, HANDLE panel) {
         ++p;
     }
   }
-  HostInfo.Control(panel, farapi::FCTL_UPDATEPANEL, nullptr);
-  if (snapshot.AnySelected) {
-    HostInfo.Control(panel, farapi::FCTL_REDRAWPANEL, nullptr);
-    return;
-  }
-  // The cursor goes to the file that followed the moved one; after the last
-  // file moved up, nothing follows it and the cursor stays on the last row.
-  farapi::PanelRedrawInfo redraw;
-  redraw.CurrentItem = p < c - 1 ? c + 1 : c;
-  if (redraw.CurrentItem > n - 1)
-    redraw.CurrentItem = n - 1;
-  redraw.TopPanelItem = snapshot.TopPanelItem;
-  HostInfo.Control(panel, farapi::FCTL_REDRAWPANEL, &redraw);
+  RedrawAfterMoveTo(panel, snapshot, p);
 }
 
 } // namespace davu

@@ -2,6 +2,8 @@
 // under one of these numbers.
 #pragma once
 
+#include "device/name_conversion.h"
+
 namespace davu {
 
 enum MessageId : int {
@@ -61,17 +63,20 @@ enum MessageId : int {
   MSG_BTN_MOVE_KEEP = 53,        // move, keeping existing files
   MSG_BTN_PLAYLISTS = 54,        // PC to player: playlist mode
   MSG_BTN_PLAYLISTS_KEEP = 55,   // PC to player: playlists, keep existing
-  MSG_TABLE_TO_DEVICE = 56,      // 128-byte table, PC code page to player's
-  MSG_TABLE_TO_PC = 57,          // 128-byte table, player's code page to PC
-  MSG_FAILED_TITLE = 58,         // title of the box listing what did not go
-  MSG_FAILED_COUNT = 59,         // "%d of %d files did not go", in this order
-  MSG_REASON_MEMORY_FULL = 60,   // reasons shown beside a failed name
+  MSG_TABLE_TO_DEVICE = kTableToDeviceMessage, // 128-byte table, PC to player
+  MSG_TABLE_TO_PC = kTableToPcMessage,         // 128-byte table, player to PC
+  MSG_FAILED_TITLE = 58,       // title of the box listing what did not go
+  MSG_FAILED_COUNT = 59,       // "%d of %d files did not go", in this order
+  MSG_REASON_MEMORY_FULL = 60, // reasons shown beside a failed name
   MSG_REASON_NO_ANSWER = 61,
   MSG_REASON_IN_USE = 62,
   MSG_REASON_BAD_NAME = 63,
   MSG_REASON_NOT_FOUND = 64,
+  MSG_STOPPED = 65,           // "...the operation stopped: %s", the reason
+  MSG_STOPPED_NO_MEMORY = 66, // reasons for it
+  MSG_STOPPED_UNEXPECTED = 67,
 };
 
-constexpr int kMessageCount = 65;
+constexpr int kMessageCount = 68;
 
 } // namespace davu

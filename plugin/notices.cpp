@@ -5,6 +5,7 @@
 #include "plugin/messages.h"
 #include "plugin/plugin_state.h"
 
+#include <cstdio>
 #include <vector>
 
 namespace davu {
@@ -43,6 +44,16 @@ void ShowConnectWarning() {
 
 void ShowConnectingBox() {
   ShowMessageBox(0, nullptr, {MSG_CONNECTING_1, MSG_CONNECTING_2}, 0);
+}
+
+void ShowOperationStopped(int reasonId) {
+  if (!HostInfo.Message)
+    return;
+  char line[160];
+  snprintf(line, sizeof line, MsgText(MSG_STOPPED), MsgText(reasonId));
+  const char *items[] = {MsgText(MSG_ERROR_TITLE), line, MsgText(MSG_OK)};
+  HostInfo.Message(HostInfo.ModuleNumber, farapi::FMSG_WARNING, "Messages",
+                   items, 3, 1);
 }
 
 SavedScreen::SavedScreen() : screen_(nullptr), saved_(false) {

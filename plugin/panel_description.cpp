@@ -35,22 +35,8 @@ char *Label(int id) {
   return const_cast<char *>(MsgText(id));
 }
 
-} // namespace
-
-void GetOpenPluginInfoImpl(PanelSession *session,
-                           farapi::OpenPluginInfo *info) {
-  if (!info)
-    return;
-  bool external = session && session->Memory == MEM_EXTERNAL;
-  info->StructSize = sizeof(farapi::OpenPluginInfo);
-  info->Flags = farapi::OPIF_USEHIGHLIGHTING | farapi::OPIF_ADDDOTS |
-                farapi::OPIF_RAWSELECTION | farapi::OPIF_SHOWPRESERVECASE;
-  info->HostFile = nullptr;
-  info->CurDir = "";
-  info->Format = MsgText(MSG_DISK_MENU);
-  info->PanelTitle =
-      MsgText(external ? MSG_TITLE_EXTERNAL : MSG_TITLE_INTERNAL);
-
+// The info panel: the device, the version, capacities and free space.
+void FillInfoLines() {
   memset(info_lines, 0, sizeof info_lines);
   SetLine(0, MSG_DISK_MENU, true);
   SetLine(1, MSG_INFO_VERSION, false);
@@ -79,17 +65,10 @@ void GetOpenPluginInfoImpl(PanelSession *session,
   SetFigure(info_lines[8].Data, internalFree);
   SetLine(9, MSG_INFO_EXTERNAL, false);
   SetFigure(info_lines[9].Data, externalFree);
+}
 
-  info->InfoLines = info_lines;
-  info->InfoLinesNumber = kInfoLineCount;
-  info->DescrFiles = nullptr;
-  info->DescrFilesNumber = 0;
-  info->PanelModesArray = nullptr;
-  info->PanelModesNumber = 0;
-  info->StartPanelMode = 0;
-  info->StartSortMode = farapi::SM_UNSORTED;
-  info->StartSortOrder = 0;
-
+// F7 and Shift+F1 to Shift+F9 as the plug-in uses them; Shift+F11 blank.
+void FillKeyBar() {
   memset(&key_bar, 0, sizeof key_bar);
   key_bar.Titles[6] = Label(MSG_KEY_SWITCH);
   key_bar.ShiftTitles[0] = Label(MSG_KEY_MOVE_UP);
@@ -101,6 +80,36 @@ void GetOpenPluginInfoImpl(PanelSession *session,
   key_bar.ShiftTitles[7] = Label(MSG_KEY_DELETE_ALL);
   key_bar.ShiftTitles[8] = Label(MSG_KEY_RECONNECT);
   key_bar.ShiftTitles[10] = const_cast<char *>("");
+}
+
+} // namespace
+
+void GetOpenPluginInfoImpl(PanelSession *session,
+                           farapi::OpenPluginInfo *info) {
+  if (!info)
+    return;
+  bool external = session && session->Memory == MEM_EXTERNAL;
+  info->StructSize = sizeof(farapi::OpenPluginInfo);
+  info->Flags = farapi::OPIF_USEHIGHLIGHTING | farapi::OPIF_ADDDOTS |
+                farapi::OPIF_RAWSELECTION | farapi::OPIF_SHOWPRESERVECASE;
+  info->HostFile = nullptr;
+  info->CurDir = "";
+  info->Format = MsgText(MSG_DISK_MENU);
+  info->PanelTitle =
+      MsgText(external ? MSG_TITLE_EXTERNAL : MSG_TITLE_INTERNAL);
+
+  FillInfoLines();
+  info->InfoLines = info_lines;
+  info->InfoLinesNumber = kInfoLineCount;
+  info->DescrFiles = nullptr;
+  info->DescrFilesNumber = 0;
+  info->PanelModesArray = nullptr;
+  info->PanelModesNumber = 0;
+  info->StartPanelMode = 0;
+  info->StartSortMode = farapi::SM_UNSORTED;
+  info->StartSortOrder = 0;
+
+  FillKeyBar();
   info->KeyBar = &key_bar;
   info->ShortcutData = nullptr;
 }

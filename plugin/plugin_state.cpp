@@ -1,19 +1,11 @@
-// The process-wide host table and the catalogue lookup.
+// Whether the host is too old, and the plug-in's folder.
 #include "plugin/plugin_state.h"
 
 #include <cstring>
 
 namespace davu {
 
-farapi::PluginStartupInfo HostInfo = {};
 bool HostTooOld = false;
-
-const char *MsgText(int id) {
-  if (!HostInfo.GetMsg)
-    return "";
-  const char *text = HostInfo.GetMsg(HostInfo.ModuleNumber, id);
-  return text ? text : "";
-}
 
 std::string PluginFolder() {
   const char *name = HostInfo.ModuleName;

@@ -1,6 +1,7 @@
 // The four settings as REG_SZ values under HKCU\<RootKey>\DAVU Manager\.
 #include "plugin/settings.h"
 
+#include "host/unique_handle.h"
 #include "plugin/plugin_state.h"
 
 #include <windows.h>
@@ -16,23 +17,6 @@ namespace {
 
 constexpr DWORD kValueBufferSize = 4096;
 constexpr int kStartupListLimit = 510;
-
-// Closes a registry key when the scope ends.
-class RegistryKey {
-public:
-  RegistryKey() = default;
-  ~RegistryKey() {
-    if (key_)
-      RegCloseKey(key_);
-  }
-  RegistryKey(const RegistryKey &) = delete;
-  RegistryKey &operator=(const RegistryKey &) = delete;
-  HKEY *out() { return &key_; }
-  HKEY get() const { return key_; }
-
-private:
-  HKEY key_ = nullptr;
-};
 
 void CopyList(char (&destination)[kExtensionListSize],
               const std::string &text) {
@@ -51,13 +35,13 @@ std::string SettingsKeyPath() {
 }
 
 std::string ReadSetting(const char *name, const char *defaultText) {
-  RegistryKey key;
+  UniqueRegistryKey key;
   if (RegOpenKeyExA(HKEY_CURRENT_USER, SettingsKeyPath().c_str(), 0,
-                    KEY_QUERY_VALUE, key.out()) != ERROR_SUCCESS)
+                    KEY_QUERY_VALUE, key.Receive()) != ERROR_SUCCESS)
     return defaultText;
   char buffer[kValueBufferSize];
   DWORD size = sizeof buffer;
-  if (RegQueryValueExA(key.get(), name, nullptr, nullptr,
+  if (RegQueryValueExA(key.Get(), name, nullptr, nullptr,
                        reinterpret_cast<BYTE *>(buffer),
                        &size) != ERROR_SUCCESS)
     return defaultText;
@@ -67,12 +51,12 @@ std::string ReadSetting(const char *name, const char *defaultText) {
 }
 
 void WriteSetting(const char *name, const char *text) {
-  RegistryKey key;
+  UniqueRegistryKey key;
   if (RegCreateKeyExA(HKEY_CURRENT_USER, SettingsKeyPath().c_str(), 0, nullptr,
-                      0, KEY_WRITE, nullptr, key.out(),
+                      0, KEY_WRITE, nullptr, key.Receive(),
                       nullptr) != ERROR_SUCCESS)
     return;
-  RegSetValueExA(key.get(), name, 0, REG_SZ,
+  RegSetValueExA(key.Get(), name, 0, REG_SZ,
                  reinterpret_cast<const BYTE *>(text),
                  static_cast<DWORD>(strlen(text) + 1));
 }

@@ -4,7 +4,7 @@
 
 #include "device/device_link.h"
 #include "host/far_api.h"
-#include "plugin/plugin_state.h"
+#include "host/host_table.h"
 
 #include <windows.h>
 
@@ -17,7 +17,6 @@ char ProgressText[kProgressLineCount][kProgressLineSize];
 
 namespace {
 
-constexpr uint32_t kFileComplete = 0xFFFFFFFFu;
 constexpr char kSeparator[] = "\x01";
 
 // Nearest integer of a * scale / b, halves going up, in 64-bit integers so
@@ -94,6 +93,10 @@ void SetProgressItem(const char *format, int number, int count,
   snprintf(ProgressText[1], kProgressLineSize, format, number, count,
            name ? name : "");
   ProgressText[1][kProgressItemLimit] = 0;
+}
+
+void SetDeletingItem(int number, int count, const char *name) {
+  SetProgressItem("Deleting(%i of %i): %.60s", number, count, name);
 }
 
 void UpdateProgressAt(uint32_t progressValue, uint32_t now) {

@@ -21,6 +21,9 @@ void SetProgressTitle(const char *title);
 void SetProgressItem(const char *format, int number, int count,
                      const char *name);
 
+// Line 2 of a delete: "Deleting(n of m): name".
+void SetDeletingItem(int number, int count, const char *name);
+
 // One progress message (wParam of message 1034), on the progress thread.
 void UpdateProgress(uint32_t progressValue);
 // The same with the tick count given, so the figures can be checked.

@@ -4,15 +4,16 @@
 #include "progress/progress_thread.h"
 
 #include "device/device_link.h"
+#include "host/unique_handle.h"
 #include "progress/progress_display.h"
 
 #include <atomic>
+#include <utility>
 
 namespace davu {
 
 namespace {
 
-constexpr UINT kProgressMessage = WM_USER + 10;
 constexpr char kClassName[] = "DAVU_CLASS";
 constexpr SIZE_T kThreadStack = 8192;
 constexpr DWORD kHandshakePollMs = 10;
@@ -26,22 +27,8 @@ constexpr DWORD kHandshakeLimitMs = 5000;
 enum StartState : int { kIdle, kWaiting, kReady, kAbandoned };
 std::atomic<int> g_startState{kIdle};
 
-class OwnedHandle {
-public:
-  ~OwnedHandle() { Reset(nullptr); }
-  HANDLE Get() const { return handle_; }
-  void Reset(HANDLE handle) {
-    if (handle_)
-      CloseHandle(handle_);
-    handle_ = handle;
-  }
-
-private:
-  HANDLE handle_ = nullptr;
-};
-
 // The thread of an abandoned start, kept until it has ended.
-OwnedHandle g_abandonedThread;
+UniqueKernelHandle g_abandonedThread;
 
 // The class is registered for this module, not the process: a test program
 // that links the core and also loads the plug-in, or a plug-in loaded again
@@ -83,7 +70,7 @@ bool AbandonedThreadGone() {
   if (WaitForSingleObject(g_abandonedThread.Get(), kHandshakeLimitMs) !=
       WAIT_OBJECT_0)
     return false;
-  g_abandonedThread.Reset(nullptr);
+  g_abandonedThread.Reset();
   return true;
 }
 
@@ -125,7 +112,7 @@ LRESULT CALLBACK ProgressWindowProc(HWND window, UINT message, WPARAM wParam,
   case WM_DESTROY:
     PostQuitMessage(0);
     return 0;
-  case kProgressMessage:
+  case usbctrl::kProgressMessage:
     // A report that arrives when no operation runs must not draw or cancel:
     // a cancellation then would leave the next operation marked.
     if (Device().OpMode.load() != 0)
@@ -143,8 +130,8 @@ HANDLE StartProgressThread(PanelSession *session) {
   if (!AbandonedThreadGone())
     return nullptr;
   g_startState.store(kWaiting);
-  HANDLE thread = CreateThread(nullptr, kThreadStack, ProgressThreadProc,
-                               session, 0, nullptr);
+  UniqueKernelHandle thread(CreateThread(
+      nullptr, kThreadStack, ProgressThreadProc, session, 0, nullptr));
   if (!thread) {
     g_startState.store(kIdle);
     return nullptr;
@@ -154,25 +141,25 @@ HANDLE StartProgressThread(PanelSession *session) {
   HWND window = nullptr;
   while ((window = session->ProgressWindow.load()) == nullptr) {
     // The thread ended without a window: it could not make one.
-    if (WaitForSingleObject(thread, kHandshakePollMs) == WAIT_OBJECT_0) {
-      CloseHandle(thread);
+    if (WaitForSingleObject(thread.Get(), kHandshakePollMs) == WAIT_OBJECT_0) {
       g_startState.store(kIdle);
       return nullptr;
     }
     if (GetTickCount() - started >= kHandshakeLimitMs) {
       int expected = kWaiting;
       if (g_startState.compare_exchange_strong(expected, kAbandoned)) {
-        g_abandonedThread.Reset(thread);
+        g_abandonedThread = std::move(thread);
         return nullptr;
       }
       // The window came at the last moment; its handle follows at once.
     }
   }
   Device().SetProgressWindow(window);
-  return thread;
+  return thread.Release();
 }
 
-void StopProgressThread(HANDLE thread, PanelSession *session) {
+void StopProgressThread(HANDLE handle, PanelSession *session) {
+  UniqueKernelHandle thread(handle);
   if (!thread)
     return;
   // A sent close is handled between two dispatches, never inside the
@@ -181,8 +168,7 @@ void StopProgressThread(HANDLE thread, PanelSession *session) {
   HWND window = session ? session->ProgressWindow.load() : nullptr;
   if (window)
     SendMessageA(window, WM_CLOSE, 0, 0);
-  WaitForSingleObject(thread, INFINITE);
-  CloseHandle(thread);
+  WaitForSingleObject(thread.Get(), INFINITE);
   g_startState.store(kIdle);
 }
 

@@ -3,7 +3,7 @@
 // inside a library call.
 #pragma once
 
-#include "plugin/plugin_state.h"
+#include "device/panel_session.h"
 
 #include <windows.h>
 

@@ -1,0 +1,14 @@
+#include "operations/player_ready.h"
+
+#include "plugin/notices.h"
+
+namespace davu {
+
+bool PlayerReady(DeviceLink &link) {
+  if (link.CheckReady())
+    return true;
+  ShowDeviceNotReady();
+  return false;
+}
+
+} // namespace davu
