@@ -47,6 +47,17 @@ uint32_t ChunkSize(const simplayer::PlayerConfig &config) {
   return config.chunkSize ? config.chunkSize : 16384;
 }
 
+int CheckDownloadTarget(const simplayer::PlayerStore &store, int memory,
+                        const std::string &name) {
+  if (!simplayer::ValidMemory(memory))
+    return simplayer::kResultFailed;
+  if (!simplayer::MemoryPresent(store, memory))
+    return simplayer::kResultNoCard;
+  if (name.empty() || name.size() > simplayer::kMaxNameLength)
+    return simplayer::kResultFailed;
+  return usbctrl::kDone;
+}
+
 std::string FolderFromEnvironment() {
   char buffer[4096];
   DWORD n = GetEnvironmentVariableA("DAVU_PLAYER", buffer, sizeof buffer);

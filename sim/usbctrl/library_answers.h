@@ -34,6 +34,11 @@ void DeliverProgress(HWND window, const simplayer::PlayerConfig &config,
 // How many bytes a transfer reports at a time.
 uint32_t ChunkSize(const simplayer::PlayerConfig &config);
 
+// Whether a PC file may go to the memory under `name`: kDone, or the
+// library's result for a download that cannot.
+int CheckDownloadTarget(const simplayer::PlayerStore &store, int memory,
+                        const std::string &name);
+
 // The store folder DAVU_PLAYER names, with a trailing backslash, or "".
 std::string FolderFromEnvironment();
 

@@ -147,21 +147,7 @@ std::string LastComponent(const char *path) {
   return slash ? slash + 1 : path;
 }
 
-} // namespace
-
-bool Active() {
-  static const bool on = [] {
-    char value[8];
-    DWORD n = GetEnvironmentVariableA(kSwitchVariable, value, sizeof value);
-    if (n == 0 || n >= sizeof value || strcmp(value, "0") == 0)
-      return false;
-    block = MapSharedBlock();
-    return block != nullptr;
-  }();
-  return on;
-}
-
-void Construct() {
+void Construct(void *) {
   Enter(CALL_CONSTRUCTOR);
   cancelRequested = false;
   for (Memory &memory : player.memories)
@@ -249,13 +235,12 @@ int FindFirst(int memory, usbctrl::tagFILE_ENTRY *record) {
 int Download(int memory, const char *path) {
   cancelRequested = false;
   Enter(CALL_DOWNLOAD);
-  if (!path || !simplayer::ValidMemory(memory))
+  if (!path)
     return simplayer::kResultFailed;
-  if (!Present(memory))
-    return simplayer::kResultNoCard;
   std::string name = LastComponent(path);
-  if (name.empty() || name.size() > simplayer::kMaxNameLength)
-    return simplayer::kResultFailed;
+  int target = simlibrary::CheckDownloadTarget(player.store, memory, name);
+  if (target != usbctrl::kDone)
+    return target;
   // Only the size of the PC file is looked at; its bytes are not read.
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data) ||
@@ -292,11 +277,16 @@ int NamedFile(int memory, int fileIndex, StoredFile **file) {
   return *file ? usbctrl::kDone : simplayer::kResultUnknownIndex;
 }
 
-int Delete(int memory, int fileIndex) {
+// Starts a transfer call naming a file: a new transfer is not cancelled.
+int StartFileCall(Method method, int memory, int fileIndex, StoredFile **file) {
   cancelRequested = false;
-  Enter(CALL_DELETE);
+  Enter(method);
+  return NamedFile(memory, fileIndex, file);
+}
+
+int Delete(int memory, int fileIndex) {
   StoredFile *file = nullptr;
-  if (int result = NamedFile(memory, fileIndex, &file); !file)
+  if (int result = StartFileCall(CALL_DELETE, memory, fileIndex, &file); !file)
     return result;
   int result = Report(file->size);
   if (result != usbctrl::kDone)
@@ -310,11 +300,9 @@ int Delete(int memory, int fileIndex) {
   return usbctrl::kDone;
 }
 
-int Upload(int memory, int fileIndex) {
-  cancelRequested = false;
-  Enter(CALL_UPLOAD);
+int Upload(int memory, int fileIndex, const char *) {
   StoredFile *file = nullptr;
-  if (int result = NamedFile(memory, fileIndex, &file); !file)
+  if (int result = StartFileCall(CALL_UPLOAD, memory, fileIndex, &file); !file)
     return result;
   // The file appears in the current folder with its length set and no
   // bytes written (sparse where the file system allows).
@@ -354,5 +342,25 @@ void SetCancelFlag() {
   if (block)
     InterlockedIncrement(&block->calls[CALL_SET_CANCEL_FLAG]);
 }
+
+} // namespace
+
+bool Active() {
+  static const bool on = [] {
+    char value[8];
+    DWORD n = GetEnvironmentVariableA(kSwitchVariable, value, sizeof value);
+    if (n == 0 || n >= sizeof value || strcmp(value, "0") == 0)
+      return false;
+    block = MapSharedBlock();
+    return block != nullptr;
+  }();
+  return on;
+}
+
+const simlibrary::PlayerCalls kMemoryPlayer = {
+    Construct,      SetProgressWindow, DumpUsbConfig, CheckSMCCard,
+    GetVersionInfo, GetAvailMemory,    Format,        FindFirst,
+    FindNext,       Download,          Delete,        Upload,
+    ChangeOrder,    SetCancelFlag};
 
 } // namespace simmemory

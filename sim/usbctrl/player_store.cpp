@@ -203,13 +203,24 @@ PutResult PutPcFile(PlayerStore *store, int memory, const std::string &pcPath,
   return PutBytes(store, memory, storedName, bytes, fileTimes, index, error);
 }
 
+namespace {
+
+// The file's play position, or -1 after saying that it is unknown.
+int KnownPosition(const PlayerStore &store, int memory, uint16_t index,
+                  std::string *error) {
+  int position = PlayPosition(store, memory, index);
+  if (position < 0)
+    SetError(error, "no file with index " + std::to_string(index));
+  return position;
+}
+
+} // namespace
+
 bool RemoveFile(PlayerStore *store, int memory, uint16_t index,
                 std::string *error) {
-  int position = PlayPosition(*store, memory, index);
-  if (position < 0) {
-    SetError(error, "no file with index " + std::to_string(index));
+  int position = KnownPosition(*store, memory, index, error);
+  if (position < 0)
     return false;
-  }
   std::vector<StoredFile> &files = store->memories[memory].files;
   files.erase(files.begin() + position);
   if (!SaveStore(*store, error))
@@ -220,11 +231,9 @@ bool RemoveFile(PlayerStore *store, int memory, uint16_t index,
 
 bool MoveInOrder(PlayerStore *store, int memory, uint16_t index, int position,
                  std::string *error) {
-  int from = PlayPosition(*store, memory, index);
-  if (from < 0) {
-    SetError(error, "no file with index " + std::to_string(index));
+  int from = KnownPosition(*store, memory, index, error);
+  if (from < 0)
     return false;
-  }
   std::vector<StoredFile> &files = store->memories[memory].files;
   int count = static_cast<int>(files.size());
   if (position < 0)

@@ -10,7 +10,7 @@ using playerctl::Args;
 
 struct Command {
   const char *name;
-  int (*run)(const std::string &folder, const Args &args);
+  playerctl::CommandHandler *run;
 };
 
 const Command kCommands[] = {

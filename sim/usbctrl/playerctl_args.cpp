@@ -88,6 +88,12 @@ int UsageError(const std::string &text) {
   return 2;
 }
 
+int OnlyFolder(const Args &args, const std::string &command) {
+  return args.positional.size() == 1
+             ? 0
+             : UsageError(command + " takes only FOLDER");
+}
+
 int Failure(const std::string &text) {
   fprintf(stderr, "playerctl: %s\n", text.c_str());
   return 1;
@@ -182,6 +188,13 @@ bool Load(const std::string &folder, simplayer::PlayerStore *store) {
     return true;
   fprintf(stderr, "playerctl: %s\n", error.c_str());
   return false;
+}
+
+int LoadOnlyFolder(const std::string &folder, const Args &args,
+                   const std::string &command, simplayer::PlayerStore *store) {
+  if (int wrong = OnlyFolder(args, command))
+    return wrong;
+  return Load(folder, store) ? 0 : 1;
 }
 
 int Save(const simplayer::PlayerStore &store) {

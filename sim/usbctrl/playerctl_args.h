@@ -31,6 +31,8 @@ bool HasFlag(const Args &args, const std::string &name);
 
 // Prints the reason and the usage; the exit code for a bad command line.
 int UsageError(const std::string &text);
+// 0 when the command was given only FOLDER, else the usage error's code.
+int OnlyFolder(const Args &args, const std::string &command);
 // Prints the reason; the exit code for a failure.
 int Failure(const std::string &text);
 
@@ -50,6 +52,9 @@ const char *MemoryName(int memory);
 
 // Reads the store; false after saying why.
 bool Load(const std::string &folder, simplayer::PlayerStore *store);
+// Reads the store for a command given only FOLDER; 0, or the exit code.
+int LoadOnlyFolder(const std::string &folder, const Args &args,
+                   const std::string &command, simplayer::PlayerStore *store);
 // Writes the store; the command's exit code.
 int Save(const simplayer::PlayerStore &store);
 

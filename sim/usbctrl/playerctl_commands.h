@@ -8,20 +8,12 @@
 
 namespace playerctl {
 
+using CommandHandler = int(const std::string &folder, const Args &args);
+
 // Files and memories (playerctl_files.cpp).
-int Init(const std::string &folder, const Args &args);
-int Add(const std::string &folder, const Args &args);
-int Put(const std::string &folder, const Args &args);
-int Get(const std::string &folder, const Args &args);
-int Remove(const std::string &folder, const Args &args);
-int Move(const std::string &folder, const Args &args);
-int Format(const std::string &folder, const Args &args);
-int Capacity(const std::string &folder, const Args &args);
+CommandHandler Init, Add, Put, Get, Remove, Move, Format, Capacity;
 
 // Configuration, faults and the call log (playerctl_settings.cpp).
-int List(const std::string &folder, const Args &args);
-int Set(const std::string &folder, const Args &args);
-int Fail(const std::string &folder, const Args &args);
-int Log(const std::string &folder, const Args &args);
+CommandHandler List, Set, Fail, Log;
 
 } // namespace playerctl

@@ -65,8 +65,8 @@ bool MemoryArguments(const Args &args, size_t count, bool more, int *memory) {
 } // namespace
 
 int Init(const std::string &folder, const Args &args) {
-  if (args.positional.size() != 1)
-    return UsageError("init takes only FOLDER");
+  if (int wrong = OnlyFolder(args, "init"))
+    return wrong;
   long long internal = simplayer::kDefaultInternalCapacity;
   long long external = simplayer::kDefaultExternalCapacity;
   if (!CapacityOption(args, "--internal", &internal))

@@ -180,11 +180,9 @@ const RuleOption kRuleOptions[] = {
 };
 
 int ClearFaults(const std::string &folder, const Args &args) {
-  if (args.positional.size() != 1)
-    return UsageError("fail --clear takes only FOLDER");
   PlayerStore store;
-  if (!Load(folder, &store))
-    return 1;
+  if (int failed = LoadOnlyFolder(folder, args, "fail --clear", &store))
+    return failed;
   store.config.failRules.clear();
   store.config.unplugged = false;
   return Save(store);
@@ -193,11 +191,9 @@ int ClearFaults(const std::string &folder, const Args &args) {
 } // namespace
 
 int List(const std::string &folder, const Args &args) {
-  if (args.positional.size() != 1)
-    return UsageError("list takes only FOLDER");
   PlayerStore store;
-  if (!Load(folder, &store))
-    return 1;
+  if (int failed = LoadOnlyFolder(folder, args, "list", &store))
+    return failed;
   for (int m = 0; m < simplayer::kMemoryCount; ++m)
     ListMemory(store, m);
   ListConfig(store.config);
@@ -249,8 +245,8 @@ int Fail(const std::string &folder, const Args &args) {
 }
 
 int Log(const std::string &folder, const Args &args) {
-  if (args.positional.size() != 1)
-    return UsageError("log takes only FOLDER");
+  if (int wrong = OnlyFolder(args, "log"))
+    return wrong;
   if (HasFlag(args, "--clear"))
     return simplayer::ClearCallLog(folder) ? 0
                                            : Failure("cannot clear the log");

@@ -78,8 +78,6 @@ simlibrary::MemorySizes SizesOf(const PlayerStore &store) {
   return sizes;
 }
 
-} // namespace
-
 void Construct(void *self) {
   try {
     Call call("CUSBCTRL", {Pointer(self)});
@@ -270,5 +268,13 @@ void SetCancelFlag() {
   } catch (...) {
   }
 }
+
+} // namespace
+
+const simlibrary::PlayerCalls kStorePlayer = {
+    Construct,      SetProgressWindow, DumpUsbConfig, CheckSMCCard,
+    GetVersionInfo, GetAvailMemory,    Format,        FindFirst,
+    FindNext,       Download,          Delete,        Upload,
+    ChangeOrder,    SetCancelFlag};
 
 } // namespace simstore

@@ -180,13 +180,10 @@ int NamedFile(const PlayerStore &store, int memory, int index,
 }
 
 int DownloadInto(PlayerStore *store, int memory, const std::string &path) {
-  if (!simplayer::ValidMemory(memory))
-    return simplayer::kResultFailed;
-  if (!simplayer::MemoryPresent(*store, memory))
-    return simplayer::kResultNoCard;
   std::string name = LastComponent(path);
-  if (name.empty() || name.size() > simplayer::kMaxNameLength)
-    return simplayer::kResultFailed;
+  int target = simlibrary::CheckDownloadTarget(*store, memory, name);
+  if (target != usbctrl::kDone)
+    return target;
   DownloadSource source;
   if (!OpenSource(path, &source))
     return simplayer::kResultIoError;

@@ -14,8 +14,6 @@
 #include "sim/usbctrl/player_store.h"
 #include "sim/usbctrl/store_backend.h"
 
-#include <windows.h>
-
 // GCC can declare the member convention on a free function.
 #define DAVU_THISCALL __attribute__((thiscall))
 
@@ -25,19 +23,9 @@ using usbctrl::tagFILE_ENTRY;
 constexpr int kInternal = simplayer::kInternal;
 constexpr int kExternal = simplayer::kExternal;
 
-int FindFirstIn(int memory, tagFILE_ENTRY *record) {
-  return simmemory::Active() ? simmemory::FindFirst(memory, record)
-                             : simstore::FindFirst(memory, record);
-}
-
-int FindNextIn(int memory, tagFILE_ENTRY *record) {
-  return simmemory::Active() ? simmemory::FindNext(memory, record)
-                             : simstore::FindNext(memory, record);
-}
-
-int FormatMemory(int memory) {
-  return simmemory::Active() ? simmemory::Format(memory)
-                             : simstore::Format(memory);
+const simlibrary::PlayerCalls &Player() {
+  return simmemory::Active() ? simmemory::kMemoryPlayer
+                             : simstore::kStorePlayer;
 }
 
 } // namespace
@@ -45,95 +33,77 @@ int FormatMemory(int memory) {
 extern "C" {
 
 void *DAVU_THISCALL SimCtor(void *self) {
-  if (simmemory::Active())
-    simmemory::Construct();
-  else
-    simstore::Construct(self);
+  Player().construct(self);
   return self;
 }
 
 int DAVU_THISCALL SimSetProgressWindow(void *, HWND window) {
-  return simmemory::Active() ? simmemory::SetProgressWindow(window)
-                             : simstore::SetProgressWindow(window);
+  return Player().setProgressWindow(window);
 }
 
 int DAVU_THISCALL SimDumpUsbConfig(void *) {
-  return simmemory::Active() ? simmemory::DumpUsbConfig()
-                             : simstore::DumpUsbConfig();
+  return Player().dumpUsbConfig();
 }
 
 int DAVU_THISCALL SimCheckSMCCard(void *) {
-  return simmemory::Active() ? simmemory::CheckSMCCard()
-                             : simstore::CheckSMCCard();
+  return Player().checkSMCCard();
 }
 
 int DAVU_THISCALL SimGetVersionInfo(void *, unsigned char *text64) {
-  return simmemory::Active() ? simmemory::GetVersionInfo(text64)
-                             : simstore::GetVersionInfo(text64);
+  return Player().getVersionInfo(text64);
 }
 
 int DAVU_THISCALL SimGetAvailMemory(void *, int *internalTotal,
                                     int *internalFree, int *externalTotal,
                                     int *externalFree) {
-  return simmemory::Active()
-             ? simmemory::GetAvailMemory(internalTotal, internalFree,
-                                         externalTotal, externalFree)
-             : simstore::GetAvailMemory(internalTotal, internalFree,
-                                        externalTotal, externalFree);
+  return Player().getAvailMemory(internalTotal, internalFree, externalTotal,
+                                 externalFree);
 }
 
 int DAVU_THISCALL SimFormatInternal(void *) {
-  return FormatMemory(kInternal);
+  return Player().format(kInternal);
 }
 
 int DAVU_THISCALL SimFormatExternal(void *) {
-  return FormatMemory(kExternal);
+  return Player().format(kExternal);
 }
 
 int DAVU_THISCALL SimFindFirstInternal(void *, tagFILE_ENTRY *record) {
-  return FindFirstIn(kInternal, record);
+  return Player().findFirst(kInternal, record);
 }
 
 int DAVU_THISCALL SimFindNextInternal(void *, tagFILE_ENTRY *record) {
-  return FindNextIn(kInternal, record);
+  return Player().findNext(kInternal, record);
 }
 
 int DAVU_THISCALL SimFindFirstExternal(void *, tagFILE_ENTRY *record) {
-  return FindFirstIn(kExternal, record);
+  return Player().findFirst(kExternal, record);
 }
 
 int DAVU_THISCALL SimFindNextExternal(void *, tagFILE_ENTRY *record) {
-  return FindNextIn(kExternal, record);
+  return Player().findNext(kExternal, record);
 }
 
 int DAVU_THISCALL SimDownload(void *, int memory, const char *path) {
-  return simmemory::Active() ? simmemory::Download(memory, path)
-                             : simstore::Download(memory, path);
+  return Player().download(memory, path);
 }
 
 int DAVU_THISCALL SimDelete(void *, int memory, int fileIndex) {
-  return simmemory::Active() ? simmemory::Delete(memory, fileIndex)
-                             : simstore::Delete(memory, fileIndex);
+  return Player().erase(memory, fileIndex);
 }
 
 int DAVU_THISCALL SimUpload(void *, int memory, int fileIndex,
                             const char *text) {
-  return simmemory::Active() ? simmemory::Upload(memory, fileIndex)
-                             : simstore::Upload(memory, fileIndex, text);
+  return Player().upload(memory, fileIndex, text);
 }
 
 int DAVU_THISCALL SimChangeOrder(void *, int memory, int fileIndex,
                                  int position) {
-  return simmemory::Active()
-             ? simmemory::ChangeOrder(memory, fileIndex, position)
-             : simstore::ChangeOrder(memory, fileIndex, position);
+  return Player().changeOrder(memory, fileIndex, position);
 }
 
 void DAVU_THISCALL SimSetCancelFlag(void *) {
-  if (simmemory::Active())
-    simmemory::SetCancelFlag();
-  else
-    simstore::SetCancelFlag();
+  Player().setCancelFlag();
 }
 
 } // extern "C"
