@@ -3,12 +3,12 @@
 // chunks of the store's chunk size and returns.
 #include "sim/usbctrl/memory_backend.h"
 
+#include "sim/usbctrl/library_answers.h"
 #include "sim/usbctrl/memory_player.h"
 #include "sim/usbctrl/player_store.h"
 
 #include <algorithm>
 #include <atomic>
-#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -47,13 +47,6 @@ void Reindex(Memory &memory, size_t from) {
     memory.where[memory.files[i].index] = static_cast<int32_t>(i);
 }
 
-std::string StoreFolder() {
-  char buffer[4096];
-  DWORD n = GetEnvironmentVariableA("DAVU_PLAYER", buffer, sizeof buffer);
-  return n > 0 && n < sizeof buffer ? simplayer::WithTrailingBackslash(buffer)
-                                    : std::string();
-}
-
 // Reads the store again when the driver asked for it; counts the call.
 void Enter(Method method) {
   if (!block)
@@ -63,7 +56,7 @@ void Enter(Method method) {
     return;
   player = Player();
   player.generation = block->generation;
-  std::string folder = StoreFolder();
+  std::string folder = simlibrary::FolderFromEnvironment();
   if (folder.empty() || !simplayer::LoadStore(folder, &player.store, nullptr))
     return;
   for (int m = 0; m < simplayer::kMemoryCount; ++m) {
@@ -73,10 +66,6 @@ void Enter(Method method) {
     for (const StoredFile &file : memory.files)
       memory.used += file.size;
   }
-}
-
-bool ValidMemory(int memory) {
-  return memory == simplayer::kInternal || memory == simplayer::kExternal;
 }
 
 bool Present(int memory) {
@@ -97,26 +86,20 @@ uint32_t FreeSpace(int memory) {
 }
 
 StoredFile *Find(int memory, int index) {
-  if (!ValidMemory(memory) || index < 0 || index > 0xffff)
+  if (!simplayer::ValidMemory(memory) || index < 0 || index > 0xffff)
     return nullptr;
   int32_t at = player.memories[memory].where[index];
   return at == kNowhere ? nullptr : &player.memories[memory].files[at];
 }
 
 void Deliver(WPARAM bytes) {
-  HWND window = progressWindow.load();
-  if (!window)
-    return;
-  if (player.store.config.postMessages)
-    PostMessageA(window, usbctrl::kProgressMessage, bytes, 0);
-  else
-    SendMessageA(window, usbctrl::kProgressMessage, bytes, 0);
+  simlibrary::DeliverProgress(progressWindow.load(), player.store.config,
+                              bytes);
 }
 
 // Reports `total` bytes chunk by chunk, then the file's end.
 int Report(uint32_t total) {
-  uint32_t chunk =
-      player.store.config.chunkSize ? player.store.config.chunkSize : 16384;
+  uint32_t chunk = simlibrary::ChunkSize(player.store.config);
   for (uint32_t done = 0; done < total;) {
     if (cancelRequested.load())
       return simplayer::kResultCancelled;
@@ -144,18 +127,19 @@ bool AllocateIndex(int memory, uint16_t *index) {
   return false;
 }
 
-void Fill(const StoredFile &file, usbctrl::tagFILE_ENTRY *record) {
-  memset(record, 0, sizeof *record);
-  size_t length = std::min(file.name.size(), sizeof record->Name - 1);
-  memcpy(record->Name, file.name.data(), length);
-  record->CreationTime = file.times.creation.time;
-  record->CreationDate = file.times.creation.date;
-  record->LastAccessDate = file.times.lastAccess.date;
-  record->LastAccessTime = file.times.lastAccess.time;
-  record->LastWriteTime = file.times.lastWrite.time;
-  record->LastWriteDate = file.times.lastWrite.date;
-  record->FileIndex = file.index | player.store.config.indexHighBits;
-  record->FileSize = file.size;
+// The next file of the running enumeration into the record.
+int NextRecord(int memory, usbctrl::tagFILE_ENTRY *record) {
+  Memory &state = player.memories[memory];
+  while (state.next < state.pending.size()) {
+    const StoredFile *file = Find(memory, state.pending[state.next++]);
+    if (file) {
+      // Names stay terminated here, whatever the store says.
+      simlibrary::FillRecord(*file, player.store.config.indexHighBits, false,
+                             record);
+      return usbctrl::kDone;
+    }
+  }
+  return usbctrl::kNoMoreFiles;
 }
 
 std::string LastComponent(const char *path) {
@@ -163,21 +147,7 @@ std::string LastComponent(const char *path) {
   return slash ? slash + 1 : path;
 }
 
-} // namespace
-
-bool Active() {
-  static const bool on = [] {
-    char value[8];
-    DWORD n = GetEnvironmentVariableA(kSwitchVariable, value, sizeof value);
-    if (n == 0 || n >= sizeof value || strcmp(value, "0") == 0)
-      return false;
-    block = MapSharedBlock();
-    return block != nullptr;
-  }();
-  return on;
-}
-
-void Construct() {
+void Construct(void *) {
   Enter(CALL_CONSTRUCTOR);
   cancelRequested = false;
   for (Memory &memory : player.memories)
@@ -213,19 +183,15 @@ int GetVersionInfo(unsigned char *text64) {
 int GetAvailMemory(int *internalTotal, int *internalFree, int *externalTotal,
                    int *externalFree) {
   Enter(CALL_GET_AVAIL_MEMORY);
-  auto clamp = [](uint32_t v) {
-    return v > INT_MAX ? INT_MAX : static_cast<int>(v);
-  };
-  int values[4] = {clamp(Capacity(simplayer::kInternal)),
-                   clamp(FreeSpace(simplayer::kInternal)), 0, 0};
+  simlibrary::MemorySizes sizes;
+  sizes.values[0] = Capacity(simplayer::kInternal);
+  sizes.values[1] = FreeSpace(simplayer::kInternal);
   if (Present(simplayer::kExternal)) {
-    values[2] = clamp(Capacity(simplayer::kExternal));
-    values[3] = clamp(FreeSpace(simplayer::kExternal));
+    sizes.values[2] = Capacity(simplayer::kExternal);
+    sizes.values[3] = FreeSpace(simplayer::kExternal);
   }
-  int *slots[4] = {internalTotal, internalFree, externalTotal, externalFree};
-  for (int i = 0; i < 4; ++i)
-    if (slots[i])
-      *slots[i] = values[i];
+  simlibrary::WriteMemorySizes(sizes, internalTotal, internalFree,
+                               externalTotal, externalFree);
   return usbctrl::kDone;
 }
 
@@ -249,15 +215,7 @@ int FindNext(int memory, usbctrl::tagFILE_ENTRY *record) {
                                        : CALL_FIND_NEXT_EXTERNAL);
   if (!record || !Present(memory))
     return usbctrl::kNoMoreFiles;
-  Memory &state = player.memories[memory];
-  while (state.next < state.pending.size()) {
-    const StoredFile *file = Find(memory, state.pending[state.next++]);
-    if (file) {
-      Fill(*file, record);
-      return usbctrl::kDone;
-    }
-  }
-  return usbctrl::kNoMoreFiles;
+  return NextRecord(memory, record);
 }
 
 int FindFirst(int memory, usbctrl::tagFILE_ENTRY *record) {
@@ -271,26 +229,18 @@ int FindFirst(int memory, usbctrl::tagFILE_ENTRY *record) {
   for (const StoredFile &file : state.files)
     state.pending.push_back(file.index);
   // The first record is found as FindNext finds the others, uncounted.
-  while (state.next < state.pending.size()) {
-    const StoredFile *file = Find(memory, state.pending[state.next++]);
-    if (file) {
-      Fill(*file, record);
-      return usbctrl::kDone;
-    }
-  }
-  return usbctrl::kNoMoreFiles;
+  return NextRecord(memory, record);
 }
 
 int Download(int memory, const char *path) {
   cancelRequested = false;
   Enter(CALL_DOWNLOAD);
-  if (!path || !ValidMemory(memory))
+  if (!path)
     return simplayer::kResultFailed;
-  if (!Present(memory))
-    return simplayer::kResultNoCard;
   std::string name = LastComponent(path);
-  if (name.empty() || name.size() > simplayer::kMaxNameLength)
-    return simplayer::kResultFailed;
+  int target = simlibrary::CheckDownloadTarget(player.store, memory, name);
+  if (target != usbctrl::kDone)
+    return target;
   // Only the size of the PC file is looked at; its bytes are not read.
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data) ||
@@ -319,7 +269,7 @@ int Download(int memory, const char *path) {
 // The file a call names, or the library's result for a call naming none.
 int NamedFile(int memory, int fileIndex, StoredFile **file) {
   *file = nullptr;
-  if (!ValidMemory(memory))
+  if (!simplayer::ValidMemory(memory))
     return simplayer::kResultFailed;
   if (!Present(memory))
     return simplayer::kResultNoCard;
@@ -327,11 +277,16 @@ int NamedFile(int memory, int fileIndex, StoredFile **file) {
   return *file ? usbctrl::kDone : simplayer::kResultUnknownIndex;
 }
 
-int Delete(int memory, int fileIndex) {
+// Starts a transfer call naming a file: a new transfer is not cancelled.
+int StartFileCall(Method method, int memory, int fileIndex, StoredFile **file) {
   cancelRequested = false;
-  Enter(CALL_DELETE);
+  Enter(method);
+  return NamedFile(memory, fileIndex, file);
+}
+
+int Delete(int memory, int fileIndex) {
   StoredFile *file = nullptr;
-  if (int result = NamedFile(memory, fileIndex, &file); !file)
+  if (int result = StartFileCall(CALL_DELETE, memory, fileIndex, &file); !file)
     return result;
   int result = Report(file->size);
   if (result != usbctrl::kDone)
@@ -345,11 +300,9 @@ int Delete(int memory, int fileIndex) {
   return usbctrl::kDone;
 }
 
-int Upload(int memory, int fileIndex) {
-  cancelRequested = false;
-  Enter(CALL_UPLOAD);
+int Upload(int memory, int fileIndex, const char *) {
   StoredFile *file = nullptr;
-  if (int result = NamedFile(memory, fileIndex, &file); !file)
+  if (int result = StartFileCall(CALL_UPLOAD, memory, fileIndex, &file); !file)
     return result;
   // The file appears in the current folder with its length set and no
   // bytes written (sparse where the file system allows).
@@ -369,7 +322,7 @@ int Upload(int memory, int fileIndex) {
 
 int ChangeOrder(int memory, int fileIndex, int position) {
   Enter(CALL_CHANGE_ORDER);
-  if (!ValidMemory(memory) || !Find(memory, fileIndex))
+  if (!simplayer::ValidMemory(memory) || !Find(memory, fileIndex))
     return simplayer::kResultUnknownIndex;
   Memory &state = player.memories[memory];
   int from = state.where[fileIndex];
@@ -389,5 +342,25 @@ void SetCancelFlag() {
   if (block)
     InterlockedIncrement(&block->calls[CALL_SET_CANCEL_FLAG]);
 }
+
+} // namespace
+
+bool Active() {
+  static const bool on = [] {
+    char value[8];
+    DWORD n = GetEnvironmentVariableA(kSwitchVariable, value, sizeof value);
+    if (n == 0 || n >= sizeof value || strcmp(value, "0") == 0)
+      return false;
+    block = MapSharedBlock();
+    return block != nullptr;
+  }();
+  return on;
+}
+
+const simlibrary::PlayerCalls kMemoryPlayer = {
+    Construct,      SetProgressWindow, DumpUsbConfig, CheckSMCCard,
+    GetVersionInfo, GetAvailMemory,    Format,        FindFirst,
+    FindNext,       Download,          Delete,        Upload,
+    ChangeOrder,    SetCancelFlag};
 
 } // namespace simmemory

@@ -114,6 +114,9 @@ bool LoadStore(const std::string &folder, PlayerStore *store,
 // Writes the index (through a temporary file, so a reader never sees half).
 bool SaveStore(const PlayerStore &store, std::string *error);
 
+// True for the internal memory and the card.
+bool ValidMemory(int memory);
+
 // True when the memory can be used: internal always, the card when present.
 bool MemoryPresent(const PlayerStore &store, int memory);
 uint32_t UsedSpace(const PlayerStore &store, int memory);
@@ -168,6 +171,10 @@ DosStamp MakeDosStamp(int year, int month, int day, int hour, int minute,
 bool DosStampFromFileTime(const FILETIME &utc, DosStamp *stamp);
 FileTimes SameTimes(const DosStamp &stamp);
 FileTimes CurrentTimes();
+// A PC file's UTC times as a record's; the current time when the last write
+// cannot be told, the last write for a creation or access that cannot.
+FileTimes PcFileTimes(const FILETIME &created, const FILETIME &accessed,
+                      const FILETIME &written);
 
 // One line of the call log.
 struct CallRecord {
@@ -183,6 +190,10 @@ bool ClearCallLog(const std::string &folder);
 // Helpers for names given as text.
 std::string HexEncode(const std::string &bytes);
 bool HexDecode(const std::string &hex, std::string *bytes);
+// The bytes with each one that `escaped` picks written by `format` (a printf
+// format taking the byte as an unsigned int).
+std::string EscapeBytes(const std::string &bytes,
+                        bool (*escaped)(unsigned char), const char *format);
 // A folder path with a trailing backslash.
 std::string WithTrailingBackslash(const std::string &folder);
 
