@@ -39,7 +39,7 @@ int main(int argc, char **argv) {
                             {"--internal", "--external", "--version", "--size",
                              "--from", "--date", "--name", "--hex-name",
                              "--nth", "--index", "--result"},
-                            {"--hex", "--clear"}, &args, &error))
+                            {"--hex", "--clear", "--unplug"}, &args, &error))
     return playerctl::UsageError(error);
   if (args.positional.empty())
     return playerctl::UsageError("no store FOLDER");
