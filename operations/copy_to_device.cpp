@@ -14,6 +14,7 @@
 #include "operations/player_ready.h"
 #include "plugin/messages.h"
 #include "plugin/notices.h"
+#include "plugin/plugin_state.h"
 #include "plugin/settings.h"
 #include "progress/progress_display.h"
 
@@ -203,7 +204,7 @@ uint64_t RunPass(PutTransfer &transfer, WalkMode mode,
   SourceWalk walk;
   walk.Mode = mode;
   walk.Options = transfer.Session.Options;
-  walk.SubDirExt = PluginSettings.SubDirExt;
+  walk.SubDirExt = Plugin().Settings.SubDirExt;
   walk.Context = &pass;
   walk.OnFile = OnSourceFile;
   walk.Cancelled = OperationCancelled;
@@ -226,7 +227,7 @@ uint64_t RunPass(PutTransfer &transfer, WalkMode mode,
     } else if (transfer.Session.Options & PSO_PLAYLISTS) {
       if (IsPlaylistFile(path.c_str()))
         total += WalkPlaylist(walk, path);
-    } else if (ExtensionPasses(PluginSettings.CurDirExt, path.c_str())) {
+    } else if (ExtensionPasses(Plugin().Settings.CurDirExt, path.c_str())) {
       uint32_t size = static_cast<uint32_t>(item.FindData.nFileSizeLow);
       total += size;
       OnSourceFile(&pass, path, size, name.c_str());

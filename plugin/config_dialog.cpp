@@ -109,26 +109,27 @@ int ConfigureImpl(int /*itemNumber*/) {
   if (result != kOkItem)
     return 0;
 
+  PluginSettingsRecord &settings = Plugin().Settings;
   bool diskMenu = items[kDiskMenuItem].Param.Selected != 0;
   WriteSetting("DiskMenu", diskMenu ? "1" : "");
-  PluginSettings.DiskMenu = diskMenu;
+  settings.DiskMenu = diskMenu;
 
   std::string hotKey = FieldText(items[kHotKeyItem]);
   if (!hotKey.empty() && hotKey[0] >= '0' && hotKey[0] <= '9') {
     WriteSetting("DiskMenuHotKey", hotKey.c_str());
-    PluginSettings.DiskMenuHotKey = hotKey[0];
+    settings.DiskMenuHotKey = hotKey[0];
   } else {
     WriteSetting("DiskMenuHotKey", "");
-    PluginSettings.DiskMenuHotKey = 0;
+    settings.DiskMenuHotKey = 0;
   }
 
   std::string curDirExt = LowerAscii(FieldText(items[kCurDirExtItem]));
   std::string subDirExt = LowerAscii(FieldText(items[kSubDirExtItem]));
   WriteSetting("CurDirExt", curDirExt.c_str());
   WriteSetting("SubDirExt", subDirExt.c_str());
-  snprintf(PluginSettings.CurDirExt, sizeof PluginSettings.CurDirExt, "%s",
+  snprintf(settings.CurDirExt, sizeof settings.CurDirExt, "%s",
            curDirExt.c_str());
-  snprintf(PluginSettings.SubDirExt, sizeof PluginSettings.SubDirExt, "%s",
+  snprintf(settings.SubDirExt, sizeof settings.SubDirExt, "%s",
            subDirExt.c_str());
   return 1;
 }

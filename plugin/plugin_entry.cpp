@@ -18,19 +18,6 @@ namespace {
 
 constexpr int kCurrentStartupInfoSize = sizeof(farapi::PluginStartupInfo);
 
-// The host's table and its standard functions live on the host's stack for
-// the length of SetStartupInfo only; these copies outlive it. The root key
-// is copied too, as the settings need it at any later time.
-farapi::FarStandardFunctions host_functions = {};
-char host_root_key[1024] = {};
-bool device_bound = false;
-
-// What GetPluginInfo points the host at; refilled on every call.
-const char *disk_menu_strings[1];
-int disk_menu_numbers[1];
-const char *plugin_menu_strings[1];
-const char *plugin_config_strings[1];
-
 } // namespace
 
 void SetStartupInfoImpl(const farapi::PluginStartupInfo *info) {
@@ -38,39 +25,41 @@ void SetStartupInfoImpl(const farapi::PluginStartupInfo *info) {
     return;
   memcpy(&HostInfo, info, sizeof HostInfo);
   HostInfo.ModuleName[sizeof HostInfo.ModuleName - 1] = 0;
+  PluginContext &plugin = Plugin();
   if (info->FSF) {
-    memcpy(&host_functions, info->FSF, sizeof host_functions);
-    HostInfo.FSF = &host_functions;
+    memcpy(&plugin.HostFunctions, info->FSF, sizeof plugin.HostFunctions);
+    HostInfo.FSF = &plugin.HostFunctions;
   }
   if (info->RootKey) {
-    snprintf(host_root_key, sizeof host_root_key, "%s", info->RootKey);
-    HostInfo.RootKey = host_root_key;
+    snprintf(plugin.HostRootKey, sizeof plugin.HostRootKey, "%s",
+             info->RootKey);
+    HostInfo.RootKey = plugin.HostRootKey;
   }
 
-  // The library is bound once per process; a failed binding stays failed.
-  if (!device_bound) {
-    device_bound = true;
-    Device().Bind(PluginFolder().c_str());
+  if (!plugin.LibraryBound) {
+    plugin.LibraryBound = true;
+    plugin.Link.Bind(PluginFolder().c_str());
     // Copies made for the player by a process that was killed mid-send.
     RemoveSendCopies();
   }
-  LoadSettings();
-  HostTooOld = static_cast<unsigned>(info->StructSize) <
-               static_cast<unsigned>(kCurrentStartupInfoSize);
+  plugin.Settings = LoadSettings();
+  plugin.HostTooOld = static_cast<unsigned>(info->StructSize) <
+                      static_cast<unsigned>(kCurrentStartupInfoSize);
 }
 
 void GetPluginInfoImpl(farapi::PluginInfo *info) {
   if (!info)
     return;
+  PluginContext &plugin = Plugin();
   info->StructSize = sizeof(farapi::PluginInfo);
   info->Flags = 0;
-  if (PluginSettings.DiskMenu) {
-    disk_menu_strings[0] = MsgText(MSG_DISK_MENU);
-    info->DiskMenuStrings = disk_menu_strings;
+  if (plugin.Settings.DiskMenu) {
+    plugin.DiskMenuStrings[0] = MsgText(MSG_DISK_MENU);
+    info->DiskMenuStrings = plugin.DiskMenuStrings;
     info->DiskMenuStringsNumber = 1;
-    if (PluginSettings.DiskMenuHotKey != 0) {
-      disk_menu_numbers[0] = PluginSettings.DiskMenuHotKey - '0';
-      info->DiskMenuNumbers = disk_menu_numbers;
+    if (plugin.Settings.DiskMenuHotKey != 0) {
+      plugin.DiskMenuNumbers[0] = plugin.Settings.DiskMenuHotKey - '0';
+      info->DiskMenuNumbers = plugin.DiskMenuNumbers;
     } else {
       info->DiskMenuNumbers = nullptr;
     }
@@ -79,11 +68,11 @@ void GetPluginInfoImpl(farapi::PluginInfo *info) {
     info->DiskMenuNumbers = nullptr;
     info->DiskMenuStringsNumber = 0;
   }
-  plugin_menu_strings[0] = MsgText(MSG_PLUGIN_NAME);
-  info->PluginMenuStrings = plugin_menu_strings;
+  plugin.PluginMenuStrings[0] = MsgText(MSG_PLUGIN_NAME);
+  info->PluginMenuStrings = plugin.PluginMenuStrings;
   info->PluginMenuStringsNumber = 1;
-  plugin_config_strings[0] = MsgText(MSG_PLUGIN_NAME);
-  info->PluginConfigStrings = plugin_config_strings;
+  plugin.PluginConfigStrings[0] = MsgText(MSG_PLUGIN_NAME);
+  info->PluginConfigStrings = plugin.PluginConfigStrings;
   info->PluginConfigStringsNumber = 1;
   info->CommandPrefix = nullptr;
 }
@@ -93,10 +82,11 @@ HANDLE OpenPluginImpl(int openFrom, int /*item*/) {
       openFrom != farapi::OPEN_PLUGINSMENU &&
       openFrom != farapi::OPEN_SHORTCUT && openFrom != farapi::OPEN_COMMANDLINE)
     return INVALID_HANDLE_VALUE;
-  if (HostTooOld)
+  PluginContext &plugin = Plugin();
+  if (plugin.HostTooOld)
     ShowHostTooOld();
 
-  DeviceLink &device = Device();
+  DeviceLink &device = plugin.Link;
   if (device.LoadStage != LS_BOUND) {
     ShowLoadFailure(device.LoadStage);
     return INVALID_HANDLE_VALUE;

@@ -1,11 +1,14 @@
-// Whether the host is too old, and the plug-in's folder.
+// The one context, and the plug-in's folder.
 #include "plugin/plugin_state.h"
 
 #include <cstring>
 
 namespace davu {
 
-bool HostTooOld = false;
+PluginContext &Plugin() {
+  static PluginContext context;
+  return context;
+}
 
 std::string PluginFolder() {
   const char *name = HostInfo.ModuleName;

@@ -1,8 +1,8 @@
 // The four settings as REG_SZ values under HKCU\<RootKey>\DAVU Manager\.
 #include "plugin/settings.h"
 
+#include "host/host_table.h"
 #include "host/unique_handle.h"
-#include "plugin/plugin_state.h"
 
 #include <windows.h>
 
@@ -10,8 +10,6 @@
 #include <cstring>
 
 namespace davu {
-
-PluginSettingsRecord PluginSettings;
 
 namespace {
 
@@ -61,12 +59,14 @@ void WriteSetting(const char *name, const char *text) {
                  static_cast<DWORD>(strlen(text) + 1));
 }
 
-void LoadSettings() {
-  PluginSettings.DiskMenu = !ReadSetting("DiskMenu", "1").empty();
+PluginSettingsRecord LoadSettings() {
+  PluginSettingsRecord settings;
+  settings.DiskMenu = !ReadSetting("DiskMenu", "1").empty();
   std::string hotKey = ReadSetting("DiskMenuHotKey", "");
-  PluginSettings.DiskMenuHotKey = hotKey.empty() ? 0 : hotKey[0];
-  CopyList(PluginSettings.CurDirExt, ReadSetting("CurDirExt", ".*;"));
-  CopyList(PluginSettings.SubDirExt, ReadSetting("SubDirExt", ".mp3; .wma;"));
+  settings.DiskMenuHotKey = hotKey.empty() ? 0 : hotKey[0];
+  CopyList(settings.CurDirExt, ReadSetting("CurDirExt", ".*;"));
+  CopyList(settings.SubDirExt, ReadSetting("SubDirExt", ".mp3; .wma;"));
+  return settings;
 }
 
 } // namespace davu

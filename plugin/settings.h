@@ -15,15 +15,13 @@ struct PluginSettingsRecord {
   char SubDirExt[kExtensionListSize] = ".mp3; .wma;";
 };
 
-extern PluginSettingsRecord PluginSettings;
-
 // HKCU\<RootKey>\DAVU Manager\, built afresh for every access.
 std::string SettingsKeyPath();
 // The stored text, or the default when the key or value cannot be read.
 std::string ReadSetting(const char *name, const char *defaultText);
 // Creates the key when needed; a failed write goes unnoticed.
 void WriteSetting(const char *name, const char *text);
-// Fills PluginSettings from the store, as at start-up.
-void LoadSettings();
+// The settings from the store, as at start-up.
+PluginSettingsRecord LoadSettings();
 
 } // namespace davu

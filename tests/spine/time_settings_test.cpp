@@ -112,29 +112,25 @@ TEST_F(Settings, KeyPathAddsOneBackslash) {
 }
 
 TEST_F(Settings, DefaultsWithoutAKey) {
-  davu::PluginSettings = davu::PluginSettingsRecord();
-  davu::PluginSettings.DiskMenu = false;
-  davu::PluginSettings.DiskMenuHotKey = '5';
-  davu::LoadSettings();
-  EXPECT_TRUE(davu::PluginSettings.DiskMenu);
-  EXPECT_EQ(davu::PluginSettings.DiskMenuHotKey, 0);
-  EXPECT_STREQ(davu::PluginSettings.CurDirExt, ".*;");
-  EXPECT_STREQ(davu::PluginSettings.SubDirExt, ".mp3; .wma;");
+  davu::PluginSettingsRecord settings = davu::LoadSettings();
+  EXPECT_TRUE(settings.DiskMenu);
+  EXPECT_EQ(settings.DiskMenuHotKey, 0);
+  EXPECT_STREQ(settings.CurDirExt, ".*;");
+  EXPECT_STREQ(settings.SubDirExt, ".mp3; .wma;");
 }
 
 TEST_F(Settings, StoredValuesAndTheirReadings) {
   Store("DiskMenu", "0");
   Store("DiskMenuHotKey", "73");
   Store("CurDirExt", ".ogg;");
-  davu::LoadSettings();
-  EXPECT_TRUE(davu::PluginSettings.DiskMenu); // "0" is not empty
-  EXPECT_EQ(davu::PluginSettings.DiskMenuHotKey, '7');
-  EXPECT_STREQ(davu::PluginSettings.CurDirExt, ".ogg;");
-  EXPECT_STREQ(davu::PluginSettings.SubDirExt, ".mp3; .wma;");
+  davu::PluginSettingsRecord settings = davu::LoadSettings();
+  EXPECT_TRUE(settings.DiskMenu); // "0" is not empty
+  EXPECT_EQ(settings.DiskMenuHotKey, '7');
+  EXPECT_STREQ(settings.CurDirExt, ".ogg;");
+  EXPECT_STREQ(settings.SubDirExt, ".mp3; .wma;");
 
   Store("DiskMenu", "");
-  davu::LoadSettings();
-  EXPECT_FALSE(davu::PluginSettings.DiskMenu);
+  EXPECT_FALSE(davu::LoadSettings().DiskMenu);
 }
 
 TEST_F(Settings, LongValues) {
@@ -144,9 +140,9 @@ TEST_F(Settings, LongValues) {
   Store("SubDirExt", list);
   // Longer than the 4096-byte buffer: the default.
   Store("CurDirExt", std::string(5000, 'x'));
-  davu::LoadSettings();
-  EXPECT_EQ(std::string(davu::PluginSettings.SubDirExt), list.substr(0, 510));
-  EXPECT_STREQ(davu::PluginSettings.CurDirExt, ".*;");
+  davu::PluginSettingsRecord settings = davu::LoadSettings();
+  EXPECT_EQ(std::string(settings.SubDirExt), list.substr(0, 510));
+  EXPECT_STREQ(settings.CurDirExt, ".*;");
   EXPECT_EQ(davu::ReadSetting("SubDirExt", "d"), list);
   EXPECT_EQ(davu::ReadSetting("CurDirExt", "d"), "d");
 }
