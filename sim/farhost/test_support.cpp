@@ -6,8 +6,6 @@
 
 namespace farhost {
 
-// --- helpers for tests ------------------------------------------------------
-
 std::string ProgramFolder() {
   char path[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, path, MAX_PATH);
