@@ -210,13 +210,13 @@ public:
 private:
   friend struct Impl;
   friend struct ControlHandlers; // the Control service
-  // Steps of Load.
+  // Steps of Load (plugin_loader.cpp).
   bool FindPluginFolder(const std::string &pluginFolder,
                         const std::string &dllName, std::string *err);
   bool LoadModule(bool callStartup, std::string *err);
   void ReadLanguageFiles();
   void FillStartupInfo();
-  void AddLine(const std::string &line);
+  // The panel model (panel_model.cpp).
   void CallGetOpenPluginInfo();
   void ReadListing(bool keepSelection);
   void TakeListing();
@@ -226,10 +226,13 @@ private:
   void SortEntries();
   int CurrentOrSelected(std::vector<farapi::PluginPanelItem> *items) const;
   std::string ItemsSummary(const std::vector<farapi::PluginPanelItem> &) const;
+  // The transcript and the checks after each call (transcript.cpp).
+  void AddLine(const std::string &line);
   void AfterOperation(const char *what);
   // FAR's handling of the selection after GetFiles, PutFiles or
   // DeleteFiles: all cleared on 1; otherwise only the items whose
-  // PPIF_SELECTED flag the plug-in cleared in the array it was given.
+  // PPIF_SELECTED flag the plug-in cleared in the array it was given
+  // (host_operations.cpp).
   void DeselectAfterTransfer(int result, bool pcPanel);
 
   HostOptions options_;
