@@ -1,5 +1,7 @@
 // The console input that the plug-in polls for Escape, and key names.
-#include "sim/farhost/host_core.h"
+#include "sim/farhost/console_input.h"
+
+#include "host/far_api.h"
 
 #include <cctype>
 #include <cstdio>

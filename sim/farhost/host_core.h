@@ -8,149 +8,20 @@
 #pragma once
 
 #include "host/far_api.h"
+#include "sim/farhost/console_input.h"
+#include "sim/farhost/host_records.h"
+#include "sim/farhost/lang_file.h"
+#include "sim/farhost/panel_model.h"
+#include "sim/farhost/test_support.h"
 
 #include <windows.h>
 
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 namespace farhost {
-
-// ---------------------------------------------------------------------------
-// Language and help files
-
-struct LangFile {
-  std::string path;     // full path of the chosen file
-  std::string language; // text of ".Language=" up to the first comma
-  std::vector<std::string> messages;
-  std::vector<std::string> warnings; // e.g. over-long lines
-};
-
-// Reads one .lng file as FAR does: only lines whose first character is a
-// double quote count; escapes \\ \" \n \r \b \t and "" are resolved.
-bool ParseLangFile(const std::string &path, LangFile *out, std::string *error);
-// One message line (with its leading quote) turned into the message text.
-std::string ParseLangLine(const std::string &line);
-// The ".Language=" name of a .lng or .hlf file, "" when it has none.
-std::string FileLanguage(const std::string &path);
-// Picks among the folder's files matching mask (e.g. "*.lng") the one whose
-// language is `language`, else "English", else the last one found. "" when
-// the folder has none.
-std::string ChooseLanguageFile(const std::string &folder,
-                               const std::string &mask,
-                               const std::string &language);
-// Topic names ("@Name" lines) of a help file.
-std::vector<std::string> HelpTopics(const std::string &path);
-
-// ---------------------------------------------------------------------------
-// Records of service calls
-
-struct MessageRecord {
-  DWORD flags = 0;
-  bool hasHelp = false;
-  std::string helpTopic;
-  std::vector<std::string> items; // resolved texts, title first
-  int buttons = 0;
-  int answer = 0;
-  bool otherThread = false; // called from a thread other than the host's
-  bool progress = false;    // FMSG_LEFTALIGN with no buttons
-  bool scripted = false;    // answer came from the queue
-};
-
-struct DialogItemRecord {
-  int type = 0;
-  int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
-  int focus = 0;
-  int selected = 0; // Param as an int
-  std::string mask; // Param as the mask text (DI_FIXEDIT + DIF_MASKEDIT)
-  DWORD flags = 0;
-  int defaultButton = 0;
-  std::string data;
-};
-
-struct DialogRecord {
-  int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
-  bool hasHelp = false;
-  std::string helpTopic;
-  std::vector<DialogItemRecord> in, out;
-  int result = -1;
-  bool scripted = false;
-};
-
-struct ControlRecord {
-  HANDLE handle = nullptr;
-  int command = 0;
-  std::string param; // summary of the parameter
-  int result = 0;
-};
-
-struct ScreenRecord {
-  bool save = true; // SaveScreen, else RestoreScreen
-  int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
-  int handle = 0; // host's number for the saved screen, 0 for null
-  bool ok = true; // false: restore of an unknown or restored handle
-};
-
-struct TextRecord {
-  int x = 0, y = 0, color = 0;
-  bool null = false;
-  std::string text;
-  bool otherThread = false;
-};
-
-// Scripted answer for the next Dialog call.
-struct DialogEdit {
-  int item = 0;
-  bool setSelected = false;
-  int selected = 0;
-  bool setData = false;
-  std::string data;
-};
-struct DialogAnswer {
-  int result = -1;
-  std::vector<DialogEdit> edits;
-};
-
-// ---------------------------------------------------------------------------
-// Panel model
-
-struct PanelEntry {
-  farapi::PluginPanelItem item{}; // the host's copy, Flags carry PPIF_SELECTED
-  bool dots = false;              // the host's own ".." entry
-  int order = 0;                  // position in the plug-in's listing
-  std::string Name() const { return item.FindData.cFileName; }
-  bool Selected() const { return (item.Flags & farapi::PPIF_SELECTED) != 0; }
-};
-
-struct PanelModel {
-  std::vector<PanelEntry> entries; // as shown: ".." first, then sorted
-  int cursor = 0;
-  int top = 0;
-  int sortMode = farapi::SM_UNSORTED;
-  int startSortMode = 0; // as the latest GetOpenPluginInfo gave it
-  // Description from the latest GetOpenPluginInfo (strings copied).
-  DWORD flags = 0;
-  std::string title, format, curDir;
-  struct InfoLine {
-    std::string text, data;
-    bool separator = false;
-  };
-  std::vector<InfoLine> infoLines;
-  // Key bar labels: [group][key]; hasLabel false = host's own label.
-  struct Label {
-    bool set = false;
-    std::string text;
-  };
-  Label keyBar[7][12];
-};
-
-// The other panel: a folder of the PC.
-struct PcPanel {
-  std::string folder; // with no trailing backslash unless a root
-  std::vector<farapi::PluginPanelItem> items; // FindData from FindFirstFileA
-  std::vector<bool> selected;
-};
 
 // ---------------------------------------------------------------------------
 // The host
@@ -338,18 +209,30 @@ public:
 
 private:
   friend struct Impl;
-  friend int ControlService(HANDLE panel, int command, void *param);
-  void AddLine(const std::string &line);
+  friend struct ControlHandlers; // the Control service
+  // Steps of Load (plugin_loader.cpp).
+  bool FindPluginFolder(const std::string &pluginFolder,
+                        const std::string &dllName, std::string *err);
+  bool LoadModule(bool callStartup, std::string *err);
+  void ReadLanguageFiles();
+  void FillStartupInfo();
+  // The panel model (panel_model.cpp).
   void CallGetOpenPluginInfo();
   void ReadListing(bool keepSelection);
+  void TakeListing();
+  void FillEntries(const std::set<std::string> *keep);
+  void PlaceCursor(const std::string &name, int index);
   void FreeListing();
   void SortEntries();
   int CurrentOrSelected(std::vector<farapi::PluginPanelItem> *items) const;
   std::string ItemsSummary(const std::vector<farapi::PluginPanelItem> &) const;
+  // The transcript and the checks after each call (transcript.cpp).
+  void AddLine(const std::string &line);
   void AfterOperation(const char *what);
   // FAR's handling of the selection after GetFiles, PutFiles or
   // DeleteFiles: all cleared on 1; otherwise only the items whose
-  // PPIF_SELECTED flag the plug-in cleared in the array it was given.
+  // PPIF_SELECTED flag the plug-in cleared in the array it was given
+  // (host_operations.cpp).
   void DeselectAfterTransfer(int result, bool pcPanel);
 
   HostOptions options_;
@@ -373,40 +256,5 @@ private:
   std::vector<farapi::PluginPanelItem> transferItems_;
   std::vector<DWORD> transferFlagsGiven_;
 };
-
-// ---------------------------------------------------------------------------
-// Helpers for tests
-
-// Folder of the running program, with a trailing backslash.
-std::string ProgramFolder();
-// Builds a plug-in folder in `dest` from the build's plug-in folder
-// (<bin>\..\plugin\DAVUman\: DAVUman.dll, *.lng, *.hlf) and, unless
-// `library` is empty, the file `library` copied as USBCTRL.dll. Default
-// library: <bin>\USBCTRL.dll. Returns false when a copy fails.
-bool MakePluginFolder(
-    const std::string &dest,
-    const std::string &library = ProgramFolder() + "USBCTRL.dll",
-    const std::string &buildPluginFolder = ProgramFolder() +
-                                           "..\\plugin\\DAVUman\\");
-
-// Runs a program to its end with `input` as its standard input; its
-// output and error output are collected. False when it cannot start.
-struct ProgramRun {
-  int exitCode = -1;
-  std::string out, err;
-};
-bool RunProgram(const std::string &commandLine, const std::string &input,
-                ProgramRun *run);
-
-// Names of FAR's key codes and modifiers: "F7", "shift+F7", "ctrl+alt+F5",
-// "esc", "enter", a letter, or a decimal code. False when not understood.
-bool ParseKey(const std::string &text, int *key, unsigned *controlState);
-std::string KeyName(int key, unsigned controlState);
-
-// The console input the plug-in polls: a real console's input, made the
-// standard input of the process (AllocConsole once when needed).
-HANDLE ConsoleInput();
-// Writes one Escape key-down event into it.
-bool InjectEscape();
 
 } // namespace farhost

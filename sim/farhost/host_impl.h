@@ -64,6 +64,9 @@ struct Host::Impl {
   HANDLE SaveScreen(int x1, int y1, int x2, int y2);
   void RestoreScreen(HANDLE screen);
   void Text(int x, int y, int color, const char *text);
+  void CheckMessageShape(MessageRecord *r, int count);
+  void AnswerMessage(MessageRecord *r);
+  bool HoldProgress(const MessageRecord &r);
   void Unexpected(const char *service);
   void CheckNumber(const char *service, int number);
   void CheckHelp(const char *service, const char *help);
@@ -88,6 +91,14 @@ std::string BitNames(DWORD flags, const NamedBit (&names)[N]) {
 std::string FormatBox(const MessageRecord &box, bool rawTimes);
 std::string FormatDialog(const DialogRecord &dialog);
 std::string FormatTime(const FILETIME &time);
+
+// Small helpers shared by the host's source files.
+std::string WithSlash(const std::string &folder);
+std::string ItemName(const farapi::PluginPanelItem &item);
+const char *SortName(int mode); // SM_* by name, "?" when unknown
+
+// The Control service on the active Host.
+int ControlService(HANDLE panel, int command, void *param);
 
 // Fills the host table's service pointers (Menu .. DefDlgProc) and the
 // standard-function table with recording stubs.

@@ -56,6 +56,24 @@ void AppendMarked(const std::string &src, HelpLine *para,
   }
 }
 
+// A new paragraph, or the last one continued after a blank.
+HelpLine *Paragraph(HelpTopic *topic, bool fresh, bool header, bool centred,
+                    bool *bold) {
+  if (fresh || topic->lines.empty()) {
+    topic->lines.push_back(HelpLine());
+    HelpLine *para = &topic->lines.back();
+    para->header = header;
+    para->centred = centred;
+    *bold = false;
+    return para;
+  }
+  HelpLine *para = &topic->lines.back();
+  para->text += ' ';
+  para->bold.push_back(false);
+  para->link.push_back(-1);
+  return para;
+}
+
 } // namespace
 
 HelpTopic ReadHelpTopic(const std::string &path, const std::string &topic) {
@@ -84,7 +102,6 @@ HelpTopic ReadHelpTopic(const std::string &path, const std::string &topic) {
     }
     if (!line.empty() && line[0] == '@')
       break;
-    HelpLine *para = nullptr;
     bool header = !line.empty() && line[0] == '$';
     std::string body = header ? line.substr(1) : line;
     bool centred = !body.empty() && body[0] == '^';
@@ -92,18 +109,7 @@ HelpTopic ReadHelpTopic(const std::string &path, const std::string &topic) {
       body = body.substr(1);
     bool fresh = header || centred || !formatting || startParagraph ||
                  body.empty() || body[0] == ' ';
-    if (fresh || out.lines.empty()) {
-      out.lines.push_back(HelpLine());
-      para = &out.lines.back();
-      para->header = header;
-      para->centred = centred;
-      bold = false;
-    } else {
-      para = &out.lines.back();
-      para->text += ' ';
-      para->bold.push_back(false);
-      para->link.push_back(-1);
-    }
+    HelpLine *para = Paragraph(&out, fresh, header, centred, &bold);
     AppendMarked(body, para, &out.links, &bold);
     // An empty line stands alone; the next text starts a new paragraph.
     startParagraph = body.empty() || header;

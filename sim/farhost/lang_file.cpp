@@ -1,9 +1,12 @@
 // Language and help files read the way FAR 1.70 reads them: binary, no
 // code-page conversion, only quoted lines are messages.
-#include "sim/farhost/host_core.h"
+#include "sim/farhost/lang_file.h"
+
+#include <windows.h>
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 namespace farhost {
 
@@ -58,6 +61,16 @@ bool StartsWithNoCase(const std::string &s, const char *prefix) {
   return s.size() >= n && _strnicmp(s.c_str(), prefix, n) == 0;
 }
 
+// The character that the escape \x stands for; 0 when x is none of them.
+char Unescape(char x) {
+  static const char kEscapes[][2] = {{'\\', '\\'}, {'"', '"'},  {'n', '\n'},
+                                     {'r', '\r'},  {'b', '\b'}, {'t', '\t'}};
+  for (const char *e : kEscapes)
+    if (e[0] == x)
+      return e[1];
+  return 0;
+}
+
 } // namespace
 
 std::string ParseLangLine(const std::string &raw) {
@@ -71,40 +84,18 @@ std::string ParseLangLine(const std::string &raw) {
   std::string out;
   for (size_t i = 0; i < line.size(); ++i) {
     char c = line[i];
+    char escaped = 0;
     if (c == '\\' && i + 1 < line.size()) {
-      char n = line[i + 1];
-      switch (n) {
-      case '\\':
-        out += '\\';
-        ++i;
+      escaped = Unescape(line[i + 1]);
+      if (!escaped) {
+        out += c; // other escapes keep the backslash
         continue;
-      case '"':
-        out += '"';
-        ++i;
-        continue;
-      case 'n':
-        out += '\n';
-        ++i;
-        continue;
-      case 'r':
-        out += '\r';
-        ++i;
-        continue;
-      case 'b':
-        out += '\b';
-        ++i;
-        continue;
-      case 't':
-        out += '\t';
-        ++i;
-        continue;
-      default:
-        out += c;
-        continue; // other escapes keep the backslash
       }
+    } else if (c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
+      escaped = '"';
     }
-    if (c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
-      out += '"';
+    if (escaped) {
+      out += escaped;
       ++i;
       continue;
     }

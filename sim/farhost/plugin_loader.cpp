@@ -1,0 +1,206 @@
+// Loading the plug-in: its folder, the DLL and its export table, the
+// language and help files, and the host table SetStartupInfo hands over.
+#include "sim/farhost/host_impl.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace farhost {
+
+namespace {
+
+struct ModuleGuard {
+  HMODULE module;
+  ~ModuleGuard() {
+    if (module)
+      FreeLibrary(module);
+  }
+};
+
+// Every export the host knows, by name, with the slot it fills.
+template <typename F> void Bind(HMODULE module, const char *name, F *slot) {
+  *slot = reinterpret_cast<F>(
+      reinterpret_cast<void *>(GetProcAddress(module, name)));
+}
+
+void BindExports(HMODULE module, Host::Exports *api) {
+  Bind(module, "SetStartupInfo", &api->SetStartupInfo);
+  Bind(module, "GetPluginInfo", &api->GetPluginInfo);
+  Bind(module, "OpenPlugin", &api->OpenPlugin);
+  Bind(module, "GetOpenPluginInfo", &api->GetOpenPluginInfo);
+  Bind(module, "GetFindData", &api->GetFindData);
+  Bind(module, "FreeFindData", &api->FreeFindData);
+  Bind(module, "GetFiles", &api->GetFiles);
+  Bind(module, "PutFiles", &api->PutFiles);
+  Bind(module, "DeleteFiles", &api->DeleteFiles);
+  Bind(module, "ProcessKey", &api->ProcessKey);
+  Bind(module, "Configure", &api->Configure);
+  Bind(module, "ClosePlugin", &api->ClosePlugin);
+}
+
+} // namespace
+
+// --- construction and loading ---------------------------------------------
+
+Host::Host(const HostOptions &options) : options_(options), impl_(new Impl) {
+  impl_->host = this;
+  impl_->hostThread = GetCurrentThreadId();
+  if (g_active)
+    fprintf(stderr, "farhost: a second Host replaces the active one\n");
+  g_active = impl_.get();
+}
+
+Host::~Host() {
+  ClosePanel();
+  if (module_)
+    FreeLibrary(module_);
+  if (g_active == impl_.get())
+    g_active = nullptr;
+}
+
+void Host::ClosePanel() {
+  if (!panel_)
+    return;
+  FreeListing();
+  if (api_.ClosePlugin)
+    api_.ClosePlugin(panel_);
+  panel_ = nullptr;
+}
+
+bool Host::Load(const std::string &pluginFolder, std::string *error,
+                const std::string &dllName, bool callStartup) {
+  std::string dummy;
+  std::string &err = error ? *error : dummy;
+  SetFileApisToOEM();
+  ConsoleInput(); // the plug-in keeps the input handle from its first poll
+  if (!FindPluginFolder(pluginFolder, dllName, &err) ||
+      !LoadModule(callStartup, &err))
+    return false;
+  ReadLanguageFiles();
+  FillStartupInfo();
+  if (callStartup)
+    CallSetStartupInfo();
+  return true;
+}
+
+bool Host::FindPluginFolder(const std::string &pluginFolder,
+                            const std::string &dllName, std::string *err) {
+  char full[MAX_PATH] = {};
+  if (!GetFullPathNameA(pluginFolder.c_str(), sizeof full, full, nullptr)) {
+    *err = "bad plug-in folder name: " + pluginFolder;
+    return false;
+  }
+  DWORD attributes = GetFileAttributesA(full);
+  if (attributes == INVALID_FILE_ATTRIBUTES ||
+      !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    *err = "plug-in folder not found: " + pluginFolder;
+    return false;
+  }
+  folder_ = WithSlash(full);
+  modulePath_ = folder_ + dllName;
+  if (GetFileAttributesA(modulePath_.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    *err = "no " + dllName + " in " + folder_;
+    return false;
+  }
+  return true;
+}
+
+bool Host::LoadModule(bool callStartup, std::string *err) {
+  HMODULE module = LoadLibraryA(modulePath_.c_str());
+  if (!module) {
+    char text[64];
+    snprintf(text, sizeof text, " (error %lu)",
+             static_cast<unsigned long>(GetLastError()));
+    *err = "cannot load " + modulePath_ + text;
+    return false;
+  }
+  ModuleGuard guard{module};
+  BindExports(module, &api_);
+  if (callStartup && !api_.SetStartupInfo) {
+    *err = modulePath_ + " has no SetStartupInfo export";
+    return false;
+  }
+  guard.module = nullptr;
+  module_ = module;
+  return true;
+}
+
+void Host::ReadLanguageFiles() {
+  std::string lng = ChooseLanguageFile(folder_, "*.lng", options_.language);
+  if (lng.empty()) {
+    Note("warning: no language file in " + folder_);
+  } else {
+    std::string lngError;
+    if (!ParseLangFile(lng, &lang_, &lngError))
+      Note("warning: " + lngError);
+    for (const std::string &w : lang_.warnings)
+      Note("warning: " + lng + ": " + w);
+  }
+  helpFile_ = ChooseLanguageFile(folder_, "*.hlf", options_.language);
+  if (helpFile_.empty())
+    Note("warning: no help file in " + folder_);
+  else
+    helpTopics_ = HelpTopics(helpFile_);
+}
+
+void Host::FillStartupInfo() {
+  startup_ = farapi::PluginStartupInfo{};
+  startup_.StructSize = options_.structSize;
+  snprintf(startup_.ModuleName, sizeof startup_.ModuleName, "%s",
+           modulePath_.c_str());
+  startup_.ModuleNumber = kModuleNumber;
+  startup_.RootKey = options_.rootKey.c_str();
+  FillServices(&startup_, &fsf_);
+  startup_.FSF = &fsf_;
+}
+
+bool Host::CallSetStartupInfo() {
+  if (!api_.SetStartupInfo)
+    return false;
+  // FAR hands over stack copies valid only during the call; the copies are
+  // wiped afterwards so that a plug-in keeping the pointers fails visibly.
+  farapi::PluginStartupInfo info = startup_;
+  farapi::FarStandardFunctions fsf = fsf_;
+  info.FSF = &fsf;
+  api_.SetStartupInfo(&info);
+  memset(&info, 0xCC, sizeof info);
+  memset(&fsf, 0xCC, sizeof fsf);
+  if (options_.echoCalls) {
+    char line[64];
+    snprintf(line, sizeof line, "SetStartupInfo (StructSize %d)",
+             startup_.StructSize);
+    AddLine(line);
+  }
+  return true;
+}
+
+bool Host::GetPluginInfo(PluginMenus *menus) {
+  if (!api_.GetPluginInfo)
+    return false;
+  farapi::PluginInfo info{};
+  api_.GetPluginInfo(&info);
+  PluginMenus m;
+  m.structSize = info.StructSize;
+  m.flags = info.Flags;
+  for (int i = 0; i < info.DiskMenuStringsNumber && info.DiskMenuStrings; ++i)
+    m.diskMenu.push_back(info.DiskMenuStrings[i] ? info.DiskMenuStrings[i]
+                                                 : "(null)");
+  m.diskNumbersNull = info.DiskMenuNumbers == nullptr;
+  for (int i = 0; info.DiskMenuNumbers && i < info.DiskMenuStringsNumber; ++i)
+    m.diskNumbers.push_back(info.DiskMenuNumbers[i]);
+  for (int i = 0; i < info.PluginMenuStringsNumber && info.PluginMenuStrings;
+       ++i)
+    m.pluginMenu.push_back(info.PluginMenuStrings[i] ? info.PluginMenuStrings[i]
+                                                     : "(null)");
+  for (int i = 0;
+       i < info.PluginConfigStringsNumber && info.PluginConfigStrings; ++i)
+    m.configMenu.push_back(
+        info.PluginConfigStrings[i] ? info.PluginConfigStrings[i] : "(null)");
+  m.hasPrefix = info.CommandPrefix != nullptr;
+  m.prefix = info.CommandPrefix ? info.CommandPrefix : "";
+  if (menus)
+    *menus = m;
+  return true;
+}
+
+} // namespace farhost
