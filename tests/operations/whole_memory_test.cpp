@@ -1,8 +1,8 @@
 // Copy-all, move-all, delete-all, format, memory switch and reconnect
 // through the real plug-in, the simulated player, the recording host and
 // real PC folders.
-#include "tests/support/commands_fixture.h"
 #include "plugin/messages.h"
+#include "tests/support/commands_fixture.h"
 
 #include <algorithm>
 
