@@ -89,6 +89,8 @@ private:
 void RemoveSendCopies();
 
 struct DeviceLink {
+  // Never freed: the library stays loaded for the life of the process, as
+  // FreeLibrary is not safe while the plug-in itself is being unloaded.
   HMODULE Module = nullptr;
   DeviceEntryPoints Entry = {};
   char VersionText[64] = {};

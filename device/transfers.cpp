@@ -120,16 +120,17 @@ void RemoveSendCopies() {
   if (folder.empty())
     return;
   WIN32_FIND_DATAA data;
-  HANDLE search = FindFirstFileA((folder + "*").c_str(), &data);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        continue;
-      std::string path = folder + data.cFileName;
-      SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      DeleteFileA(path.c_str());
-    } while (FindNextFileA(search, &data));
-    FindClose(search);
+  {
+    UniqueFind search(FindFirstFileA((folder + "*").c_str(), &data));
+    if (search) {
+      do {
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+          continue;
+        std::string path = folder + data.cFileName;
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path.c_str());
+      } while (FindNextFileA(search.Get(), &data));
+    }
   }
   RemoveDirectoryA(folder.c_str());
 }

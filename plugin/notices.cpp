@@ -49,7 +49,8 @@ void ShowConnectingBox() {
 void ShowOperationStopped(int reasonId) {
   if (!HostInfo.Message)
     return;
-  char line[160];
+  // Cut to what a box on an 80-column console can show.
+  char line[71];
   snprintf(line, sizeof line, MsgText(MSG_STOPPED), MsgText(reasonId));
   const char *items[] = {MsgText(MSG_ERROR_TITLE), line, MsgText(MSG_OK)};
   HostInfo.Message(HostInfo.ModuleNumber, farapi::FMSG_WARNING, "Messages",

@@ -2,20 +2,14 @@
 // language and help files, and the host table SetStartupInfo hands over.
 #include "sim/farhost/host_impl.h"
 
+#include "host/unique_handle.h"
+
 #include <cstdio>
 #include <cstring>
 
 namespace farhost {
 
 namespace {
-
-struct ModuleGuard {
-  HMODULE module;
-  ~ModuleGuard() {
-    if (module)
-      FreeLibrary(module);
-  }
-};
 
 // Every export the host knows, by name, with the slot it fills.
 template <typename F> void Bind(HMODULE module, const char *name, F *slot) {
@@ -114,14 +108,13 @@ bool Host::LoadModule(bool callStartup, std::string *err) {
     *err = "cannot load " + modulePath_ + text;
     return false;
   }
-  ModuleGuard guard{module};
+  davu::UniqueModule guard(module);
   BindExports(module, &api_);
   if (callStartup && !api_.SetStartupInfo) {
     *err = modulePath_ + " has no SetStartupInfo export";
     return false;
   }
-  guard.module = nullptr;
-  module_ = module;
+  module_ = guard.Release();
   return true;
 }
 
