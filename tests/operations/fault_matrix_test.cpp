@@ -13,6 +13,8 @@
 
 namespace {
 
+using testing_support::WriteThroughFileApis;
+
 using plugin_fixture::Bare;
 using plugin_fixture::Names;
 using testing_support::TempDir;
@@ -79,20 +81,6 @@ std::string Content(const std::string &name, const char *side) {
 }
 
 using Files = std::map<std::string, std::string>; // name -> bytes
-
-// Through the file APIs, whose code page the host has set, as the plug-in
-// names its files (the C library's fopen would not follow it).
-bool WriteThroughFileApis(const std::string &path, const std::string &bytes) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr,
-                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE)
-    return false;
-  DWORD put = 0;
-  bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()),
-                      &put, nullptr) &&
-            put == bytes.size();
-  return CloseHandle(file) && ok;
-}
 
 Files ReadFolder(const std::string &folder) {
   Files files;

@@ -9,25 +9,14 @@
 
 namespace {
 
+using testing_support::WriteThroughFileApis;
+
 using plugin_fixture::Bare;
 using plugin_fixture::Names;
 using testing_support::TempDir;
 
 constexpr int kCopy = 0;
 constexpr int kPlaylists = 2;
-
-// Through the file APIs, in the code page the host set for them.
-bool WriteThroughFileApis(const std::string &path, const std::string &bytes) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr,
-                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE)
-    return false;
-  DWORD put = 0;
-  bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()),
-                      &put, nullptr) &&
-            put == bytes.size();
-  return CloseHandle(file) && ok;
-}
 
 // Text of one code page in another; empty when a character does not exist
 // there.

@@ -165,6 +165,18 @@ bool ReadThroughFileApis(const std::string &path, std::string *bytes) {
   return true;
 }
 
+bool WriteThroughFileApis(const std::string &path, const std::string &bytes) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr,
+                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return false;
+  DWORD put = 0;
+  bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()),
+                      &put, nullptr) &&
+            put == bytes.size();
+  return CloseHandle(file) && ok;
+}
+
 int ThreadsOfThisProcess() {
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
   if (snapshot == INVALID_HANDLE_VALUE)
@@ -184,9 +196,9 @@ int ThreadsStartedIn(HMODULE module) {
   // ThreadQuerySetWin32StartAddress, through ntdll: no import library
   // declares it.
   using QueryThread = LONG(WINAPI *)(HANDLE, int, void *, ULONG, ULONG *);
-  auto query = reinterpret_cast<QueryThread>(reinterpret_cast<void *>(
-      GetProcAddress(GetModuleHandleA("ntdll.dll"),
-                     "NtQueryInformationThread")));
+  auto query =
+      reinterpret_cast<QueryThread>(reinterpret_cast<void *>(GetProcAddress(
+          GetModuleHandleA("ntdll.dll"), "NtQueryInformationThread")));
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
   if (!query || !module || snapshot == INVALID_HANDLE_VALUE)
     return -1;

@@ -43,6 +43,9 @@ std::vector<std::string> ListFolder(const std::string &folder);
 // Reads through CreateFileA, which follows the file functions' code page
 // (the C library's fopen does not).
 bool ReadThroughFileApis(const std::string &path, std::string *bytes);
+// Writes through CreateFileA, in the code page the host set for the file
+// functions, as the plug-in names its files.
+bool WriteThroughFileApis(const std::string &path, const std::string &bytes);
 
 int ThreadsOfThisProcess();
 // Threads of this process that started in code of the given module (the
