@@ -7,10 +7,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/wine-setup.sh"
 
 demo=$build/demo
-rm -rf "$demo"
-mkdir -p "$demo/plugin" "$demo/player" "$demo/pc"
-cp "$build"/plugin/DAVUman/* "$demo/plugin/"
-cp "$build/bin/USBCTRL.dll" "$demo/plugin/"
+new_sandbox "$demo"
+mkdir -p "$demo/pc"
 
 player=$(winpath "$demo/player")
 ctl() { run "$build/bin/playerctl.exe" "$@" >/dev/null; }

@@ -9,10 +9,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/wine-setup.sh"
 
 try=${TRY_DIR:-$build/try}
-rm -rf "$try"
-mkdir -p "$try/plugin" "$try/player" "$try/pc/Music/Road trip"
-cp "$build"/plugin/DAVUman/* "$try/plugin/"
-cp "$build/bin/USBCTRL.dll" "$try/plugin/"
+new_sandbox "$try"
+mkdir -p "$try/pc/Music/Road trip"
 
 player=$(winpath "$try/player")
 ctl() { run "$build/bin/playerctl.exe" "$@" >/dev/null; }

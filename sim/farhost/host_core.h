@@ -16,6 +16,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -229,6 +230,12 @@ private:
   // The transcript and the checks after each call (transcript.cpp).
   void AddLine(const std::string &line);
   void AfterOperation(const char *what);
+  // One of the three transfer exports, echoed and checked alike
+  // (host_operations.cpp).
+  int CallTransfer(
+      const char *name, const std::string &arguments,
+      std::vector<farapi::PluginPanelItem> &items, bool keepsFolder,
+      const std::function<int(farapi::PluginPanelItem *, int)> &call);
   // FAR's handling of the selection after GetFiles, PutFiles or
   // DeleteFiles: all cleared on 1; otherwise only the items whose
   // PPIF_SELECTED flag the plug-in cleared in the array it was given

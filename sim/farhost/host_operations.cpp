@@ -59,80 +59,66 @@ HANDLE Host::OpenPlugin(int openFrom, int item) {
 
 // --- operations -------------------------------------------------------------
 
+// The call line, the items' selection flags before and after, the current
+// folder (a transfer that keeps it must find it unchanged afterwards) and
+// the result line.
+int Host::CallTransfer(
+    const char *name, const std::string &arguments,
+    std::vector<farapi::PluginPanelItem> &items, bool keepsFolder,
+    const std::function<int(farapi::PluginPanelItem *, int)> &call) {
+  if (options_.echoCalls)
+    AddLine(std::string(name) + "(" + arguments + ") with " +
+            ItemsSummary(items));
+  std::string before = keepsFolder ? CurrentFolder() : std::string();
+  RememberTransferItems(items, &transferFlagsGiven_);
+  int result = call(items.empty() ? nullptr : items.data(),
+                    static_cast<int>(items.size()));
+  transferItems_ = items;
+  if (keepsFolder && CurrentFolder() != before) {
+    std::lock_guard<std::mutex> lock(impl_->mutex);
+    impl_->ProblemLocked(std::string(name) + " left another current folder");
+  }
+  AddLine(std::string(name) + " -> " + std::to_string(result));
+  AfterOperation(name);
+  return result;
+}
+
 int Host::CallGetFiles(std::vector<farapi::PluginPanelItem> items, bool move,
                        const std::string &dest, int opMode) {
   if (!api_.GetFiles)
     return -2;
   char path[4096];
   snprintf(path, sizeof path, "%s", dest.c_str());
-  if (options_.echoCalls) {
-    char line[64];
-    snprintf(line, sizeof line, "GetFiles(move=%d, opmode=%d) with ",
-             move ? 1 : 0, opMode);
-    AddLine(line + ItemsSummary(items));
-  }
-  std::string before = CurrentFolder();
-  RememberTransferItems(items, &transferFlagsGiven_);
-  int result =
-      api_.GetFiles(panel_, items.empty() ? nullptr : items.data(),
-                    static_cast<int>(items.size()), move ? 1 : 0, path, opMode);
-  transferItems_ = items;
-  if (CurrentFolder() != before) {
-    std::lock_guard<std::mutex> lock(impl_->mutex);
-    impl_->ProblemLocked("GetFiles left another current folder");
-  }
-  char line[48];
-  snprintf(line, sizeof line, "GetFiles -> %d", result);
-  AddLine(line);
-  AfterOperation("GetFiles");
-  return result;
+  return CallTransfer(
+      "GetFiles",
+      "move=" + std::to_string(move ? 1 : 0) +
+          ", opmode=" + std::to_string(opMode),
+      items, true, [&](farapi::PluginPanelItem *array, int count) {
+        return api_.GetFiles(panel_, array, count, move ? 1 : 0, path, opMode);
+      });
 }
 
 int Host::CallPutFiles(std::vector<farapi::PluginPanelItem> items, bool move,
                        int opMode) {
   if (!api_.PutFiles)
     return -2;
-  if (options_.echoCalls) {
-    char line[64];
-    snprintf(line, sizeof line, "PutFiles(move=%d, opmode=%d) with ",
-             move ? 1 : 0, opMode);
-    AddLine(line + ItemsSummary(items));
-  }
-  std::string before = CurrentFolder();
-  RememberTransferItems(items, &transferFlagsGiven_);
-  int result =
-      api_.PutFiles(panel_, items.empty() ? nullptr : items.data(),
-                    static_cast<int>(items.size()), move ? 1 : 0, opMode);
-  transferItems_ = items;
-  if (CurrentFolder() != before) {
-    std::lock_guard<std::mutex> lock(impl_->mutex);
-    impl_->ProblemLocked("PutFiles left another current folder");
-  }
-  char line[48];
-  snprintf(line, sizeof line, "PutFiles -> %d", result);
-  AddLine(line);
-  AfterOperation("PutFiles");
-  return result;
+  return CallTransfer(
+      "PutFiles",
+      "move=" + std::to_string(move ? 1 : 0) +
+          ", opmode=" + std::to_string(opMode),
+      items, true, [&](farapi::PluginPanelItem *array, int count) {
+        return api_.PutFiles(panel_, array, count, move ? 1 : 0, opMode);
+      });
 }
 
 int Host::CallDeleteFiles(std::vector<farapi::PluginPanelItem> items,
                           int opMode) {
   if (!api_.DeleteFiles)
     return -2;
-  if (options_.echoCalls) {
-    char line[48];
-    snprintf(line, sizeof line, "DeleteFiles(opmode=%d) with ", opMode);
-    AddLine(line + ItemsSummary(items));
-  }
-  RememberTransferItems(items, &transferFlagsGiven_);
-  int result = api_.DeleteFiles(panel_, items.empty() ? nullptr : items.data(),
-                                static_cast<int>(items.size()), opMode);
-  transferItems_ = items;
-  char line[48];
-  snprintf(line, sizeof line, "DeleteFiles -> %d", result);
-  AddLine(line);
-  AfterOperation("DeleteFiles");
-  return result;
+  return CallTransfer("DeleteFiles", "opmode=" + std::to_string(opMode), items,
+                      false, [&](farapi::PluginPanelItem *array, int count) {
+                        return api_.DeleteFiles(panel_, array, count, opMode);
+                      });
 }
 
 int Host::CallProcessKey(int key, unsigned controlState) {

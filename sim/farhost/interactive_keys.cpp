@@ -12,15 +12,6 @@ namespace {
 
 constexpr unsigned kCtrlAlt = farapi::PKF_CONTROL | farapi::PKF_ALT;
 
-// The key bar's groups (as KeyBarTitles orders them) by their modifiers.
-const unsigned kBarStates[7] = {0,
-                                farapi::PKF_CONTROL,
-                                farapi::PKF_ALT,
-                                farapi::PKF_SHIFT,
-                                farapi::PKF_CONTROL | farapi::PKF_SHIFT,
-                                farapi::PKF_ALT | farapi::PKF_SHIFT,
-                                farapi::PKF_CONTROL | farapi::PKF_ALT};
-
 } // namespace
 
 struct Interactive::KeyCommand {
@@ -96,7 +87,7 @@ Key Interactive::KeyBarClick(const Key &click) const {
   int slot = screen_.Width() / 12;
   int n = std::min(click.x / std::max(slot, 1), 11);
   k.vk = VK_F1 + n;
-  k.state = kBarStates[barGroup_];
+  k.state = kKeyBarStates[barGroup_];
   return k;
 }
 

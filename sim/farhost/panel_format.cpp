@@ -87,18 +87,11 @@ std::string Host::FormatInfo() const {
 }
 
 std::string Host::FormatKeyBar() const {
-  static const unsigned states[7] = {0,
-                                     farapi::PKF_CONTROL,
-                                     farapi::PKF_ALT,
-                                     farapi::PKF_SHIFT,
-                                     farapi::PKF_CONTROL | farapi::PKF_SHIFT,
-                                     farapi::PKF_ALT | farapi::PKF_SHIFT,
-                                     farapi::PKF_CONTROL | farapi::PKF_ALT};
   std::string out = "key bar:\n";
   for (int g = 0; g < 7; ++g)
     for (int k = 0; k < 12; ++k)
       if (model_.keyBar[g][k].set)
-        out += "  " + KeyName(VK_F1 + k, states[g]) + " \"" +
+        out += "  " + KeyName(VK_F1 + k, kKeyBarStates[g]) + " \"" +
                Printable(model_.keyBar[g][k].text) + "\"\n";
   return out;
 }

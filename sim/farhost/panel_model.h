@@ -41,6 +41,15 @@ struct PanelModel {
   Label keyBar[7][12];
 };
 
+// The modifiers of the key bar's seven groups, in KeyBarTitles' order.
+constexpr unsigned kKeyBarStates[7] = {0,
+                                       farapi::PKF_CONTROL,
+                                       farapi::PKF_ALT,
+                                       farapi::PKF_SHIFT,
+                                       farapi::PKF_CONTROL | farapi::PKF_SHIFT,
+                                       farapi::PKF_ALT | farapi::PKF_SHIFT,
+                                       farapi::PKF_CONTROL | farapi::PKF_ALT};
+
 // The other panel: a folder of the PC.
 struct PcPanel {
   std::string folder; // with no trailing backslash unless a root

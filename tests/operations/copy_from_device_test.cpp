@@ -26,16 +26,7 @@ protected:
     return bytes;
   }
   bool WriteDest(const std::string &name, const std::string &bytes) const {
-    HANDLE file = CreateFileA(Dest(name).c_str(), GENERIC_WRITE, 0, nullptr,
-                              CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-      return false;
-    DWORD put = 0;
-    bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()),
-                        &put, nullptr) &&
-              put == bytes.size();
-    CloseHandle(file);
-    return ok;
+    return testing_support::WriteThroughFileApis(Dest(name), bytes);
   }
   FILETIME WriteTime(const std::string &path) const {
     FILETIME time{};
