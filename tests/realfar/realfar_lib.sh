@@ -1,0 +1,301 @@
+# Sourced by the walks of this folder: FAR Manager 1.70 under 32-bit Wine
+# in a detached tmux session, a simulated player, the texts the screen
+# must show (read from the language files), and bounded waits.
+#
+#   source realfar_lib.sh; realfar_begin NAME ROOT BUILD
+#
+# FAR comes from FAR170_DIR, else ../shared/realfar/far beside the
+# repository. Without it the walk exits 77 (CTest's skip), or fails when
+# CI=true. LANG=ru_RU.* (the Russian test pass) runs FAR and the plug-in in
+# Russian and expects the Russian texts.
+
+realfar_skip=77
+wait_limit=${REALFAR_WAIT:-120} # seconds for one step: Wine under QEMU is slow
+cols=100
+rows=30
+
+winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
+note() { printf '[%4d s] %s\n' "$((SECONDS - walk_start))" "$*"; }
+
+# The FAR folder to use, or nothing.
+find_far() {
+  local dir
+  for dir in "${FAR170_DIR:-}" "$root/../shared/realfar/far"; do
+    if [ -n "$dir" ] && [ -f "$dir/Far.exe" ]; then
+      (cd "$dir" && pwd)
+      return
+    fi
+  done
+}
+
+# The quoted strings of a FAR language file, one a line, in message order,
+# as UTF-8 (the files are in the OEM code page; English ones are ASCII).
+lng_strings() {
+  iconv -f CP866 -t UTF-8 "$1" | tr -d '\r' |
+    sed -n 's/^"\(.*\)"$/\1/p' | sed 's/\\"/"/g'
+}
+
+realfar_begin() {
+  walk_name=$1
+  root=$2
+  build=$3
+  walk_start=$SECONDS
+  far_source=$(find_far)
+  if [ -z "$far_source" ]; then
+    echo "No FAR 1.70 folder (Far.exe): set FAR170_DIR to one, e.g." \
+      "FAR170_DIR=/path/to/far (built by build-far.sh of the shared realfar" \
+      "folder), or put it at $root/../shared/realfar/far."
+    [ "${CI:-}" = true ] && exit 1
+    exit "$realfar_skip"
+  fi
+  for tool in tmux iconv; do
+    command -v "$tool" >/dev/null || {
+      echo "$tool is missing (scripts/setup.sh installs it)"
+      exit 1
+    }
+  done
+
+  lang=Eng
+  case "${LANG:-}" in ru_RU*) lang=Rus ;; esac
+  mapfile -t plugin_text < <(lng_strings "$build/plugin/DAVUman/DAVUman$lang.lng")
+  mapfile -t far_text < <(lng_strings "$far_source/Far$lang.lng")
+  [ "${#plugin_text[@]}" -gt 67 ] && [ "${#far_text[@]}" -gt 1700 ] ||
+    fail "language files unreadable"
+
+  work=$build/realfar/$walk_name
+  rm -rf "$work"
+  mkdir -p "$work/screens" "$work/player" "$work/pc"
+  sock=realfar-$walk_name-$$
+  trap realfar_end EXIT
+  shots=0
+
+  far=$work/far
+  mkdir -p "$far/Plugins/DAVUman"
+  cp "$far_source"/* "$far/" 2>/dev/null || true
+  cp "$build"/plugin/DAVUman/* "$far/Plugins/DAVUman/"
+  cp "$build/bin/USBCTRL.dll" "$far/Plugins/DAVUman/"
+
+  wine_env=(WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEARCH=win32
+    WINEDLLOVERRIDES="mscoree,mshtml=")
+  for v in LANG LC_ALL LOCPATH TZ; do
+    [ -n "${!v:-}" ] && wine_env+=("$v=${!v}")
+  done
+  # The walk's own text handling counts characters, not bytes.
+  export LC_ALL=C.UTF-8
+  make_prefix
+  player=$(winpath "$work/player")
+  user=walk$$
+  if [ "$lang" = Rus ]; then
+    env "${wine_env[@]}" wine reg add "HKCU\\Software\\Far\\Users\\$user\\Language" \
+      /v Main /d Russian /f >/dev/null 2>&1 || fail "could not set FAR's language"
+  fi
+  note "set up ($lang)"
+}
+
+# One Wine prefix per test pass (the path follows DAVU_WINE_PREFIX) serves as
+# the template; each walk runs in a hard-linked copy of it, with its own
+# registry files, so the walks can run side by side.
+make_prefix() {
+  local template=${DAVU_WINE_PREFIX:-$build/wineprefix}-realfar
+  (
+    flock 9
+    if [ ! -f "$template/.realfar-ready" ]; then
+      rm -rf "$template"
+      env "${wine_env[@]/#WINEPREFIX=*/WINEPREFIX=$template}" sh -c '
+        wineboot -i >/dev/null 2>&1
+        wine reg add "HKCU\\Software\\Wine\\Drivers" /v Graphics /d null /f >/dev/null 2>&1
+        wineserver -w'
+      touch "$template/.realfar-ready"
+    fi
+  ) 9>"$template.lock"
+  cp -al "$template" "$work/prefix"
+  local reg
+  for reg in "$work"/prefix/*.reg; do
+    cp --remove-destination "$template/${reg##*/}" "$reg"
+  done
+}
+
+# msg N: the plug-in's message N; far_msg N: FAR's own (menu hot-key marks
+# and the key names right of a menu item dropped).
+msg() { printf '%s' "${plugin_text[$1]}"; }
+far_msg() {
+  local text=${far_text[$1]//&/}
+  printf '%s' "${text%%  *}"
+}
+# The text of a message up to its first "(" or "%": what stays whatever
+# the figures are.
+msg_head() {
+  local text=${plugin_text[$1]%%(*}
+  printf '%s' "${text%%%*}"
+}
+
+# --- FAR in tmux
+# start_far LEFT RIGHT: FAR with both panels on PC folders.
+start_far() {
+  rm -f "$work/far-exit"
+  local cmd
+  cmd=$(printf '%q ' cd "$1")
+  cmd+="&& env $(printf '%q ' "${wine_env[@]}" DAVU_PLAYER="$player")"
+  cmd+="wine $(printf '%q ' "$far/Far.exe" /u "$user" "$(winpath "$1")" "$(winpath "$2")")"
+  cmd+="2>>$(printf '%q' "$work/wine-stderr.log"); echo \$? >$(printf '%q' "$work/far-exit"); sleep 3600"
+  tmux -L "$sock" -f /dev/null new-session -d -s far -x "$cols" -y "$rows" "$cmd"
+  wait_for "$(far_msg 35)" # F10's label on the key bar: FAR is up
+  on_screen "$(far_msg 1453)" && fail "FAR could not load a plug-in module"
+  note "FAR started"
+}
+
+# quit_far: F10, the question, Enter; FAR must exit with 0.
+quit_far() {
+  key F10
+  wait_for "$(far_msg 25)"
+  key Enter
+  poll "$wait_limit" test -f "$work/far-exit" || fail "FAR did not exit"
+  [ "$(cat "$work/far-exit")" = 0 ] || fail "FAR exited with $(cat "$work/far-exit")"
+  tmux -L "$sock" kill-server 2>/dev/null
+  env "${wine_env[@]}" wineserver -w
+  note "FAR exited with 0"
+}
+
+realfar_end() {
+  local status=$?
+  tmux -L "$sock" kill-server >/dev/null 2>&1
+  [ -n "${work:-}" ] && [ -d "$work/prefix" ] &&
+    env "${wine_env[@]}" wineserver -k >/dev/null 2>&1
+  if [ "$status" -eq 0 ]; then
+    rm -rf "$work"
+    note "$walk_name: all steps passed"
+  fi
+}
+
+screen() { tmux -L "$sock" capture-pane -p -t far 2>/dev/null; }
+key() {
+  tmux -L "$sock" send-keys -t far "$@"
+  sleep 0.3
+}
+# Home and End reach FAR only as these sequences.
+key_home() { key -l $'\e[H'; }
+shot() {
+  shots=$((shots + 1))
+  screen >"$work/screens/$(printf %02d "$shots")-$1.txt"
+}
+fail() {
+  echo "FAIL: $*"
+  echo "--- screen:"
+  screen
+  echo "--- Wine's error output (last lines):"
+  tail -5 "$work/wine-stderr.log" 2>/dev/null
+  exit 1
+}
+
+# poll SECONDS COMMAND...: until the command succeeds; false at the limit.
+poll() {
+  local deadline=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    [ "$SECONDS" -lt "$deadline" ] || return 1
+    sleep 0.2
+  done
+}
+on_screen() { screen | grep -qF -- "$1"; }
+not_on_screen() { ! on_screen "$1"; }
+wait_for() {
+  local from=$SECONDS
+  poll "${2:-$wait_limit}" on_screen "$1" || fail "\"$1\" not on the screen"
+  [ $((SECONDS - from)) -lt 10 ] || note "(waited $((SECONDS - from)) s for \"$1\")"
+}
+wait_gone() { poll "${2:-$wait_limit}" not_on_screen "$1" || fail "\"$1\" still on the screen"; }
+# The left or right half of screen row N (1-based).
+half() {
+  local line
+  line=$(screen | sed -n "$2p")
+  if [ "$1" = left ]; then printf '%s' "${line:0:cols/2}"; else printf '%s' "${line:cols/2}"; fi
+}
+# The panel titles are on row 1; the name under the cursor on the status
+# row; the selection summary on the separator row above it.
+title_of() { half "$1" 1; }
+title_row2() { half "$1" 2; }
+screen_half() { screen | while IFS= read -r l; do
+  if [ "$1" = left ]; then printf '%s\n' "${l:0:cols/2}"; else printf '%s\n' "${l:cols/2}"; fi
+done; }
+status_of() { half "$1" $((rows - 3)); }
+selection_of() { half "$1" $((rows - 4)); }
+shows() { "$2" "$1" | grep -qF -- "$3"; } # shows SIDE WHAT TEXT
+wait_shows() {
+  poll "${4:-$wait_limit}" shows "$1" "$2" "$3" || fail "$2 of the $1 panel lacks \"$3\""
+}
+screen_changed() { [ "$(screen)" != "$1" ]; }
+# cursor_to SIDE NAME: Home, then Down until the status row names NAME.
+cursor_to() {
+  local i
+  key_home
+  for ((i = 0; i < rows; i++)); do
+    poll 1 shows "$1" status_of "$2" && return 0
+    key Down
+  done
+  fail "no \"$2\" in the $1 panel"
+}
+# open_from_disk_menu SIDE: the digit the open disk menu shows beside the
+# player's entry.
+open_from_disk_menu() {
+  wait_for "$(msg 1)"
+  local digit
+  digit=$(screen | grep -o "[0-9]: $(msg 1)" | head -1 | cut -c1)
+  [ -n "$digit" ] || fail "the disk menu entry has no digit"
+  key "$digit"
+}
+# The lines between the frame of the box whose top line holds TITLE.
+box_text() {
+  local line top= left right rest
+  while IFS= read -r line; do
+    if [ -z "$top" ]; then
+      [[ $line == *"$1"* && $line == *╔* ]] || continue
+      top=1
+      rest=${line%%╔*}
+      left=${#rest}
+      rest=${line%╗*}
+      right=${#rest}
+      continue
+    fi
+    [ "${line:left:1}" = ╚ ] && break
+    printf '%s\n' "${line:left+1:right-left-1}"
+  done < <(screen)
+}
+
+# --- the help file
+hlf_text() { iconv -f CP866 -t UTF-8 "$1" | tr -d '\r'; }
+hlf_line() { hlf_text "$1" | grep -m1 -- "$2"; }
+# The first three words of a topic's first paragraph, as FAR shows them
+# (highlight marks and link targets dropped).
+topic_words() {
+  hlf_text "$1" | sed -n "/^@$2\$/,/^@/p" | sed -n '3p' |
+    sed 's/~\([^~]*\)~@[^@]*@/\1/g; s/#//g; s/^ *//' | cut -d' ' -f1-3
+}
+
+# --- the simulated player
+ctl() { env "${wine_env[@]}" wine "$build/bin/playerctl.exe" "$@" 2>>"$work/wine-stderr.log"; }
+player_list() { ctl list "$player" | tr -d "\r"; }
+# player_names MEMORY: the names on internal or external, in play order.
+player_names() {
+  player_list | awk -v m="$1:" '/^[a-z]+:/ { cur = $1; next }
+    cur == m && /"$/ { s = $0; sub(/^[^"]*"/, "", s); sub(/"$/, "", s); print s }'
+}
+player_has() { player_names "$1" | grep -qxF -- "$2"; }
+player_lacks() { ! player_has "$1" "$2"; }
+first_on() { [ "$(player_names "$1" | head -1)" = "$2" ]; }
+player_log_has() { ctl log "$player" | grep -qF -- "$1"; }
+make_player() {
+  ctl init "$player" --internal 16777216 --external 33554432 \
+    --version "DAVU player 1.0" >/dev/null || fail "playerctl init"
+}
+# put_files MEMORY FOLDER NAME...: the PC files onto the memory, in order.
+put_files() {
+  local memory=$1 folder=$2 name paths=()
+  shift 2
+  for name in "$@"; do paths+=("$(winpath "$folder/$name")"); done
+  ctl put "$player" "$memory" "${paths[@]}" >/dev/null || fail "playerctl put $*"
+}
+
+# --- the PC side
+pc_size() { stat -c %s "$1" 2>/dev/null; }
+has_size() { [ "$(pc_size "$1")" = "$2" ]; }
+expect_size() { poll 30 has_size "$1" "$2" || fail "$1: size $(pc_size "$1"), not $2"; }
