@@ -129,6 +129,17 @@ msg_head() {
   printf '%s' "${text%%%*}"
 }
 
+# The progress box's title (68, 69) and line heads (72, 73). A plug-in
+# built before these texts were in its language files shows them in
+# English whatever the language.
+progress_text() {
+  if [ "${#plugin_text[@]}" -gt 68 ]; then
+    case $1 in 68 | 69) msg "$1" ;; *) msg_head "$1" ;; esac
+    return
+  fi
+  case $1 in 68) echo Upload ;; 69) echo Download ;; 72) echo Uploading ;; 73) echo Downloading ;; esac
+}
+
 # --- FAR in tmux
 # start_far LEFT RIGHT: FAR with both panels on PC folders.
 start_far() {
@@ -220,8 +231,12 @@ done; }
 status_of() { half "$1" $((rows - 3)); }
 selection_of() { half "$1" $((rows - 4)); }
 shows() { "$2" "$1" | grep -qF -- "$3"; } # shows SIDE WHAT TEXT
+not_shows() { ! shows "$@"; }
 wait_shows() {
   poll "${4:-$wait_limit}" shows "$1" "$2" "$3" || fail "$2 of the $1 panel lacks \"$3\""
+}
+wait_not_shows() {
+  poll "${4:-$wait_limit}" not_shows "$1" "$2" "$3" || fail "$2 of the $1 panel still shows \"$3\""
 }
 screen_changed() { [ "$(screen)" != "$1" ]; }
 # cursor_to SIDE NAME: Home, then Down until the status row names NAME.
@@ -261,6 +276,10 @@ box_text() {
   done < <(screen)
 }
 
+box_has() { box_text "$1" | grep -qF -- "$2"; }
+# wait_box TITLE TEXT: the box is drawn line by line.
+wait_box() { poll 30 box_has "$1" "$2" || fail "the box \"$1\" lacks \"$2\""; }
+
 # --- the help file
 hlf_text() { iconv -f CP866 -t UTF-8 "$1" | tr -d '\r'; }
 hlf_line() { hlf_text "$1" | grep -m1 -- "$2"; }
@@ -281,6 +300,8 @@ player_names() {
 }
 player_has() { player_names "$1" | grep -qxF -- "$2"; }
 player_lacks() { ! player_has "$1" "$2"; }
+# Nothing but the player's own Config.dat left.
+player_empty() { [ "$(player_names internal; player_names external)" = Config.dat ]; }
 first_on() { [ "$(player_names "$1" | head -1)" = "$2" ]; }
 player_log_has() { ctl log "$player" | grep -qF -- "$1"; }
 make_player() {
