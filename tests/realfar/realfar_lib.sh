@@ -6,7 +6,9 @@
 #
 # FAR comes from FAR170_DIR, else ../shared/realfar/far beside the
 # repository. Without it the walk exits 77 (CTest's skip), or fails when
-# CI=true. LANG=ru_RU.* (the Russian test pass) runs FAR and the plug-in in
+# CI=true. The walk's folder (build/realfar/NAME: FAR, the player, the
+# screens) is removed when every step passed, unless REALFAR_KEEP is set.
+# LANG=ru_RU.* (the Russian test pass) runs FAR and the plug-in in
 # Russian and expects the Russian texts.
 
 realfar_skip=77
@@ -173,7 +175,7 @@ realfar_end() {
   [ -n "${work:-}" ] && [ -d "$work/prefix" ] &&
     env "${wine_env[@]}" wineserver -k >/dev/null 2>&1
   if [ "$status" -eq 0 ]; then
-    rm -rf "$work"
+    [ -n "${REALFAR_KEEP:-}" ] || rm -rf "$work"
     note "$walk_name: all steps passed"
   fi
 }
