@@ -88,8 +88,11 @@ realfar_begin() {
   player=$(winpath "$work/player")
   user=walk$$
   if [ "$lang" = Rus ]; then
-    env "${wine_env[@]}" wine reg add "HKCU\\Software\\Far\\Users\\$user\\Language" \
-      /v Main /d Russian /f >/dev/null 2>&1 || fail "could not set FAR's language"
+    # FAR's language, and that of the help files (a setting of its own).
+    printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Far\\Users\\%s\\Language]\r\n"Main"="Russian"\r\n"Help"="Russian"\r\n' \
+      "$user" >"$work/russian.reg"
+    env "${wine_env[@]}" wine regedit /S "$(winpath "$work/russian.reg")" >/dev/null 2>&1 ||
+      fail "could not set FAR's language"
   fi
   note "set up ($lang)"
 }
@@ -235,7 +238,9 @@ selection_of() { half "$1" $((rows - 4)); }
 shows() { "$2" "$1" | grep -qF -- "$3"; } # shows SIDE WHAT TEXT
 not_shows() { ! shows "$@"; }
 wait_shows() {
+  local from=$SECONDS
   poll "${4:-$wait_limit}" shows "$1" "$2" "$3" || fail "$2 of the $1 panel lacks \"$3\""
+  [ $((SECONDS - from)) -lt 10 ] || note "(waited $((SECONDS - from)) s for \"$3\")"
 }
 wait_not_shows() {
   poll "${4:-$wait_limit}" not_shows "$1" "$2" "$3" || fail "$2 of the $1 panel still shows \"$3\""
