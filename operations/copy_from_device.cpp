@@ -213,8 +213,8 @@ void UploadItem(GetFilesPass &pass, int i, int memory, bool keepExisting) {
   // The host's field need not end inside itself.
   char name[farapi::NM + 1] = {};
   memcpy(name, item.FindData.cFileName, farapi::NM);
-  SetProgressTitle("Upload");
-  SetProgressItem("Uploading(%i of %i): %.62s", i + 1, pass.Count, name);
+  SetProgressTitle(kProgressTitleUpload);
+  SetProgressItem(kProgressItemUpload, i + 1, pass.Count, name, 62);
   pass.Summary.Handled();
   FailReason reason = FailReason::Unknown;
   // Without the destination current the library would write elsewhere.

@@ -41,7 +41,7 @@ bool DeleteOnPlayer(PanelSession &session, farapi::PluginPanelItem *items,
 
   frame.Begin(OM_DELETE, total);
   frame.StartProgress();
-  SetProgressTitle("Delete");
+  SetProgressTitle(kProgressTitleDelete);
   session.ItemNumber = 0;
 
   for (int i = 0; i < count; ++i) {
