@@ -163,7 +163,7 @@ TEST_F(ProgressLinesTest, HoursOfThreeDigitsArePrintedInFull) {
 }
 
 TEST_F(ProgressLinesTest, FormatModeShowsFiveLinesIgnoresBytesAndEscape) {
-  davu::SetProgressTitle("Format");
+  davu::SetProgressTitle(davu::kProgressTitleFormat);
   Running(4096, 4096, 3000, 0, davu::OM_FORMAT);
   ASSERT_TRUE(progress_test::PutKey(VK_ESCAPE, true));
   UpdateProgressAt(1234, kNow);
