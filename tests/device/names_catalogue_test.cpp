@@ -1,7 +1,7 @@
 // Name conversion between the PC's and the player's code pages, and the
 // language and help files as the host reads them.
 #include "device/name_conversion.h"
-#include "plugin/messages.h"
+#include "services/messages.h"
 #include "sim/farhost/host_core.h"
 #include "tests/support/core_host.h"
 #include "tests/support/test_support.h"

@@ -2,7 +2,7 @@
 
 #include "device/device_link.h"
 #include "host/far_api.h"
-#include "plugin/plugin_state.h"
+#include "services/plugin_state.h"
 #include "sim/farhost/host_core.h"
 #include "sim/farhost/lang_file.h"
 #include "tests/support/test_support.h"
