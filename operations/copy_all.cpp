@@ -13,9 +13,9 @@
 #include "operations/operation_frame.h"
 #include "operations/player_ready.h"
 #include "operations/working_folder.h"
-#include "plugin/messages.h"
-#include "plugin/notices.h"
 #include "progress/progress_display.h"
+#include "services/messages.h"
+#include "services/notices.h"
 
 #include <cstring>
 #include <string>

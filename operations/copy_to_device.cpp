@@ -12,11 +12,11 @@
 #include "operations/operation_frame.h"
 #include "operations/pc_source_walk.h"
 #include "operations/player_ready.h"
-#include "plugin/messages.h"
-#include "plugin/notices.h"
-#include "plugin/plugin_state.h"
-#include "plugin/settings.h"
 #include "progress/progress_display.h"
+#include "services/messages.h"
+#include "services/notices.h"
+#include "services/plugin_state.h"
+#include "services/settings.h"
 
 #include <windows.h>
 

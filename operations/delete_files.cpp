@@ -5,9 +5,9 @@
 #include "device/memory_walk.h"
 #include "operations/operation_frame.h"
 #include "operations/player_ready.h"
-#include "plugin/messages.h"
-#include "plugin/notices.h"
 #include "progress/progress_display.h"
+#include "services/messages.h"
+#include "services/notices.h"
 
 #include <cstring>
 

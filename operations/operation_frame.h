@@ -3,7 +3,7 @@
 // screen and ends the device operation, in that order; each step runs once.
 #pragma once
 
-#include "plugin/plugin_state.h"
+#include "services/plugin_state.h"
 
 #include <windows.h>
 

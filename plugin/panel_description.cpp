@@ -2,7 +2,7 @@
 #include "plugin/panel_description.h"
 
 #include "device/device_link.h"
-#include "plugin/messages.h"
+#include "services/messages.h"
 
 #include <cstdio>
 #include <cstring>
