@@ -32,7 +32,7 @@ struct FigureLabels {
   char FileTime[kTimeLabelWidth + 1];
   char TotalSize[kSizeLabelWidth + 1];
   char TotalTime[kTimeLabelWidth + 1];
-  char RateUnit[16];
+  char RateUnit[9]; // at most 8 characters: the time lines stay in the box
 };
 FigureLabels Labels;
 
