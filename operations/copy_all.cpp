@@ -13,9 +13,9 @@
 #include "operations/operation_frame.h"
 #include "operations/player_ready.h"
 #include "operations/working_folder.h"
-#include "plugin/messages.h"
-#include "plugin/notices.h"
 #include "progress/progress_display.h"
+#include "services/messages.h"
+#include "services/notices.h"
 
 #include <cstring>
 #include <string>
@@ -61,7 +61,7 @@ void DeleteCopiedFiles(PanelSession *session, HANDLE panel,
   session->ItemCount = static_cast<int32_t>(copied.size());
 
   OperationFrame frame(*session);
-  frame.Open(OM_DELETE, total, "Delete");
+  frame.Open(OM_DELETE, total, kProgressTitleDelete);
   for (const CopiedFile &file : copied) {
     ++session->ItemNumber;
     SetDeletingItem(session->ItemNumber, session->ItemCount, file.Name.c_str());
@@ -106,8 +106,8 @@ void UploadRecord(CopyAllPass &pass, int memory,
                   const usbctrl::tagFILE_ENTRY &record) {
   pass.Reached.push_back({memory, FileIndexOf(record), record.Name});
   ++pass.Session.ItemNumber;
-  SetProgressItem("Uploading(%i of %i): %.60s", pass.Session.ItemNumber,
-                  pass.Session.ItemCount, record.Name);
+  SetProgressItem(kProgressItemUpload, pass.Session.ItemNumber,
+                  pass.Session.ItemCount, record.Name, 60);
   SetCurrentDirectoryA(pass.Destination.c_str());
   // A name that would reach outside the folder is never written.
   if (!IsSafePcName(record.Name)) {
@@ -168,7 +168,7 @@ void CopyAllToOtherPanel(PanelSession *session, HANDLE panel, bool move) {
                    {}};
   {
     OperationFrame frame(*session);
-    frame.Open(OM_UPLOAD, count.TotalSize, "Upload");
+    frame.Open(OM_UPLOAD, count.TotalSize, kProgressTitleUpload);
     if (!UploadEveryFile(pass)) {
       // Folder first, then the frame: nothing is deleted, nothing updated.
       working.Restore();

@@ -8,9 +8,9 @@
 #include "operations/operation_frame.h"
 #include "operations/player_ready.h"
 #include "operations/working_folder.h"
-#include "plugin/messages.h"
-#include "plugin/notices.h"
 #include "progress/progress_display.h"
+#include "services/messages.h"
+#include "services/notices.h"
 
 #include <cstdio>
 #include <cstring>
@@ -213,8 +213,8 @@ void UploadItem(GetFilesPass &pass, int i, int memory, bool keepExisting) {
   // The host's field need not end inside itself.
   char name[farapi::NM + 1] = {};
   memcpy(name, item.FindData.cFileName, farapi::NM);
-  SetProgressTitle("Upload");
-  SetProgressItem("Uploading(%i of %i): %.62s", i + 1, pass.Count, name);
+  SetProgressTitle(kProgressTitleUpload);
+  SetProgressItem(kProgressItemUpload, i + 1, pass.Count, name, 62);
   pass.Summary.Handled();
   FailReason reason = FailReason::Unknown;
   // Without the destination current the library would write elsewhere.

@@ -12,11 +12,11 @@
 #include "operations/operation_frame.h"
 #include "operations/pc_source_walk.h"
 #include "operations/player_ready.h"
-#include "plugin/messages.h"
-#include "plugin/notices.h"
-#include "plugin/plugin_state.h"
-#include "plugin/settings.h"
 #include "progress/progress_display.h"
+#include "services/messages.h"
+#include "services/notices.h"
+#include "services/plugin_state.h"
+#include "services/settings.h"
 
 #include <windows.h>
 
@@ -102,8 +102,8 @@ bool SendOneFile(PutTransfer &transfer, const std::string &path, uint32_t size,
   PanelSession &session = transfer.Session;
   DeviceLink &link = transfer.Link;
   ++session.ItemNumber;
-  SetProgressItem("Downloading(%i of %i): %.60s", session.ItemNumber,
-                  session.ItemCount, displayName);
+  SetProgressItem(kProgressItemDownload, session.ItemNumber, session.ItemCount,
+                  displayName, 60);
   // The player's file of the same name goes only once the send can go
   // ahead: the source is readable, or its copy for the library exists.
   SendSource source;
@@ -335,7 +335,7 @@ bool SendItems(PutTransfer &transfer, const std::string &sourceFolder,
   frame.StartProgress();
   if (session->Options & PSO_SWITCHWHENFULL)
     session->Memory = MEM_INTERNAL;
-  SetProgressTitle("Download");
+  SetProgressTitle(kProgressTitleDownload);
 
   RunPass(transfer, WALK_SEND, sourceFolder, items, count, &failed, &reached);
   const bool cancelled = transfer.Link.Cancelled();

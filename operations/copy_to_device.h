@@ -2,7 +2,7 @@
 #pragma once
 
 #include "host/far_api.h"
-#include "plugin/plugin_state.h"
+#include "services/plugin_state.h"
 
 namespace davu {
 

@@ -5,9 +5,9 @@
 #include "device/memory_walk.h"
 #include "operations/operation_frame.h"
 #include "operations/player_ready.h"
-#include "plugin/messages.h"
-#include "plugin/notices.h"
 #include "progress/progress_display.h"
+#include "services/messages.h"
+#include "services/notices.h"
 
 #include <cstring>
 
@@ -41,7 +41,7 @@ bool DeleteOnPlayer(PanelSession &session, farapi::PluginPanelItem *items,
 
   frame.Begin(OM_DELETE, total);
   frame.StartProgress();
-  SetProgressTitle("Delete");
+  SetProgressTitle(kProgressTitleDelete);
   session.ItemNumber = 0;
 
   for (int i = 0; i < count; ++i) {

@@ -3,7 +3,7 @@
 
 #include "host/far_api.h"
 #include "operations/failure_summary.h"
-#include "plugin/plugin_state.h"
+#include "services/plugin_state.h"
 
 #include <vector>
 

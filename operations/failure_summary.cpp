@@ -2,8 +2,8 @@
 #include "operations/failure_summary.h"
 
 #include "host/far_api.h"
-#include "plugin/messages.h"
-#include "plugin/plugin_state.h"
+#include "services/messages.h"
+#include "services/plugin_state.h"
 
 #include <cstdio>
 #include <cstring>

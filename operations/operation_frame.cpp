@@ -50,10 +50,10 @@ void OperationFrame::EndOperation() {
 }
 
 void OperationFrame::Open(uint16_t opMode, uint32_t totalSize,
-                          const char *title) {
+                          int titleMessage) {
   SaveScreen();
   StartProgress();
-  SetProgressTitle(title);
+  SetProgressTitle(titleMessage);
   Begin(opMode, totalSize);
   session_.ItemNumber = 0;
 }

@@ -3,7 +3,7 @@
 // screen and ends the device operation, in that order; each step runs once.
 #pragma once
 
-#include "plugin/plugin_state.h"
+#include "services/plugin_state.h"
 
 #include <windows.h>
 
@@ -26,7 +26,7 @@ public:
   void EndOperation();
   // SaveScreen, StartProgress, the box's title, Begin, and the item count
   // from zero: the opening of the whole-memory commands.
-  void Open(uint16_t opMode, uint32_t totalSize, const char *title);
+  void Open(uint16_t opMode, uint32_t totalSize, int titleMessage);
   // StopProgress, RestoreScreen, EndOperation.
   void Finish();
 

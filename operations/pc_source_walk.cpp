@@ -5,7 +5,7 @@
 #include "host/unique_handle.h"
 #include "operations/copy_to_device.h"
 #include "operations/working_folder.h"
-#include "plugin/plugin_state.h"
+#include "services/plugin_state.h"
 
 #include <windows.h>
 

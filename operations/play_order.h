@@ -1,7 +1,7 @@
 // Editing the player's play order from the panel.
 #pragma once
 
-#include "plugin/plugin_state.h"
+#include "services/plugin_state.h"
 
 #include <windows.h>
 

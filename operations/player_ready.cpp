@@ -1,6 +1,6 @@
 #include "operations/player_ready.h"
 
-#include "plugin/notices.h"
+#include "services/notices.h"
 
 namespace davu {
 

@@ -13,9 +13,9 @@
 #include "operations/failure_summary.h"
 #include "operations/operation_frame.h"
 #include "operations/player_ready.h"
-#include "plugin/messages.h"
-#include "plugin/notices.h"
 #include "progress/progress_display.h"
+#include "services/messages.h"
+#include "services/notices.h"
 
 #include <cstring>
 #include <string>
@@ -104,7 +104,7 @@ void DeleteAllFiles(PanelSession *session, HANDLE panel, bool silent) {
 
   {
     OperationFrame frame(*session);
-    frame.Open(OM_DELETE, count.TotalSize, "Delete");
+    frame.Open(OM_DELETE, count.TotalSize, kProgressTitleDelete);
     cancelled = !DeleteEveryFile(session, count, &deleted);
   }
   // Whatever was counted and is not deleted stayed: refused, or the player
@@ -132,10 +132,9 @@ void FormatSelectedMemory(PanelSession *session, HANDLE panel) {
     int sizes[4] = {0, 0, 0, 0};
     device.GetMemorySizes(&sizes[0], &sizes[1], &sizes[2], &sizes[3]);
     frame.StartProgress();
-    SetProgressTitle("Format");
-    SetProgressItem(internal ? "Formating Internal Memory"
-                             : "Formating External Memory",
-                    0, 0, "");
+    SetProgressTitle(kProgressTitleFormat);
+    SetProgressNote(internal ? kProgressFormatInternal
+                             : kProgressFormatExternal);
     uint32_t total = static_cast<uint32_t>(internal ? sizes[0] : sizes[2]);
 
     // OM_FORMAT stays set through the download of "Config.dat": the box

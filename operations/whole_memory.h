@@ -1,7 +1,7 @@
 // Commands on the player as a whole, run from the plug-in's keys.
 #pragma once
 
-#include "plugin/plugin_state.h"
+#include "services/plugin_state.h"
 
 #include <windows.h>
 

@@ -2,9 +2,9 @@
 // values and, on OK, writes the store and the in-memory copies together.
 #include "plugin/config_dialog.h"
 
-#include "plugin/messages.h"
-#include "plugin/plugin_state.h"
-#include "plugin/settings.h"
+#include "services/messages.h"
+#include "services/plugin_state.h"
+#include "services/settings.h"
 
 #include <cstdio>
 #include <cstring>

@@ -10,11 +10,11 @@
 #include "operations/listing.h"
 #include "plugin/config_dialog.h"
 #include "plugin/key_dispatch.h"
-#include "plugin/messages.h"
-#include "plugin/notices.h"
 #include "plugin/panel_description.h"
 #include "plugin/plugin_entry.h"
-#include "plugin/plugin_state.h"
+#include "services/messages.h"
+#include "services/notices.h"
+#include "services/plugin_state.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 // The plug-in's own keys.
 #pragma once
 
-#include "plugin/plugin_state.h"
+#include "services/plugin_state.h"
 
 namespace davu {
 

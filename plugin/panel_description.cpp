@@ -2,7 +2,7 @@
 #include "plugin/panel_description.h"
 
 #include "device/device_link.h"
-#include "plugin/messages.h"
+#include "services/messages.h"
 
 #include <cstdio>
 #include <cstring>
@@ -16,6 +16,9 @@ constexpr int kInfoLineCount = 10;
 // The host reads both after the call returns; rebuilt on every call.
 farapi::InfoPanelLine info_lines[kInfoLineCount];
 farapi::KeyBarTitles key_bar;
+// The host draws the title as given, into the frame: a blank either side
+// keeps it off the frame's lines, as the host's own panels have it.
+char panel_title[96];
 
 void SetText(char (&field)[80], const char *text) {
   snprintf(field, sizeof field, "%s", text);
@@ -95,8 +98,9 @@ void GetOpenPluginInfoImpl(PanelSession *session,
   info->HostFile = nullptr;
   info->CurDir = "";
   info->Format = MsgText(MSG_DISK_MENU);
-  info->PanelTitle =
-      MsgText(external ? MSG_TITLE_EXTERNAL : MSG_TITLE_INTERNAL);
+  snprintf(panel_title, sizeof panel_title, " %s ",
+           MsgText(external ? MSG_TITLE_EXTERNAL : MSG_TITLE_INTERNAL));
+  info->PanelTitle = panel_title;
 
   FillInfoLines();
   info->InfoLines = info_lines;

@@ -3,10 +3,10 @@
 #include "plugin/plugin_entry.h"
 
 #include "device/device_link.h"
-#include "plugin/messages.h"
-#include "plugin/notices.h"
-#include "plugin/plugin_state.h"
-#include "plugin/settings.h"
+#include "services/messages.h"
+#include "services/notices.h"
+#include "services/plugin_state.h"
+#include "services/settings.h"
 
 #include <cstdio>
 #include <cstring>

@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -18,6 +19,57 @@ char ProgressText[kProgressLineCount][kProgressLineSize];
 namespace {
 
 constexpr char kSeparator[] = "\x01";
+
+// Columns before the figures: the size lines' and the time lines' numbers
+// line up in two pairs whatever the labels' language.
+constexpr int kSizeLabelWidth = 29;
+constexpr int kTimeLabelWidth = 31;
+
+// The labels of the figure lines, padded, and the rate's unit; copied from
+// the catalogue on the host's thread when an operation sets its title.
+struct FigureLabels {
+  char FileSize[kSizeLabelWidth + 1];
+  char FileTime[kTimeLabelWidth + 1];
+  char TotalSize[kSizeLabelWidth + 1];
+  char TotalTime[kTimeLabelWidth + 1];
+  char RateUnit[9]; // at most 8 characters: the time lines stay in the box
+};
+FigureLabels Labels;
+
+// The label cut so that one blank still follows it, then padded to `width`.
+template <size_t N> void PadLabel(char (&field)[N], int message, int width) {
+  snprintf(field, N, "%-*.*s", width, width - 1, MsgText(message));
+}
+
+void LoadFigureLabels() {
+  PadLabel(Labels.FileSize, kProgressFileSizeLabel, kSizeLabelWidth);
+  PadLabel(Labels.FileTime, kProgressFileTimeLabel, kTimeLabelWidth);
+  PadLabel(Labels.TotalSize, kProgressTotalSizeLabel, kSizeLabelWidth);
+  PadLabel(Labels.TotalTime, kProgressTotalTimeLabel, kTimeLabelWidth);
+  snprintf(Labels.RateUnit, sizeof Labels.RateUnit, "%s",
+           MsgText(kProgressRateUnit));
+}
+
+// Writes `text` into `out` with its first two %d or %i replaced by `first`
+// and `second`. The text comes from a language file a user may edit, so it
+// is never used as a printf format.
+void FillNumbers(char *out, size_t size, const char *text, int first,
+                 int second) {
+  const int numbers[2] = {first, second};
+  int used = 0;
+  size_t length = 0;
+  for (const char *p = text; *p && length + 1 < size; ++p) {
+    if (p[0] == '%' && (p[1] == 'd' || p[1] == 'i') && used < 2) {
+      int written =
+          snprintf(out + length, size - length, "%d", numbers[used++]);
+      length = std::min(size - 1, length + static_cast<size_t>(written));
+      ++p;
+      continue;
+    }
+    out[length++] = *p;
+  }
+  out[length] = 0;
+}
 
 // Nearest integer of a * scale / b, halves going up, in 64-bit integers so
 // that no product of 32-bit operands overflows.
@@ -50,9 +102,9 @@ void FormatTimeLine(char *line, const char *label, uint32_t done, uint32_t size,
   Clock e = ToClock(elapsed);
   Clock r = ToClock(remaining);
   snprintf(line, kProgressLineSize,
-           "%s%02u:%02u:%02u /   %02u:%02u:%02u %7lu b/sec", label, e.hours,
+           "%s%02u:%02u:%02u /   %02u:%02u:%02u %7lu %s", label, e.hours,
            e.minutes, e.seconds, r.hours, r.minutes, r.seconds,
-           static_cast<unsigned long>(rate));
+           static_cast<unsigned long>(rate), Labels.RateUnit);
 }
 
 void FormatSizeLine(char *line, const char *label, uint32_t done,
@@ -84,19 +136,28 @@ void CountProgress(DeviceLink &link, uint32_t value) {
 
 } // namespace
 
-void SetProgressTitle(const char *title) {
-  snprintf(ProgressText[0], kProgressLineSize, "%s", title ? title : "");
+void SetProgressTitle(int titleMessage) {
+  snprintf(ProgressText[0], kProgressLineSize, "%s", MsgText(titleMessage));
+  LoadFigureLabels();
 }
 
-void SetProgressItem(const char *format, int number, int count,
-                     const char *name) {
-  snprintf(ProgressText[1], kProgressLineSize, format, number, count,
+void SetProgressItem(int itemMessage, int number, int count, const char *name,
+                     int nameLimit) {
+  char *line = ProgressText[1];
+  FillNumbers(line, kProgressLineSize, MsgText(itemMessage), number, count);
+  size_t length = strlen(line);
+  snprintf(line + length, kProgressLineSize - length, "%.*s", nameLimit,
            name ? name : "");
+  line[kProgressItemLimit] = 0;
+}
+
+void SetProgressNote(int noteMessage) {
+  snprintf(ProgressText[1], kProgressLineSize, "%s", MsgText(noteMessage));
   ProgressText[1][kProgressItemLimit] = 0;
 }
 
 void SetDeletingItem(int number, int count, const char *name) {
-  SetProgressItem("Deleting(%i of %i): %.60s", number, count, name);
+  SetProgressItem(kProgressItemDelete, number, count, name, 60);
 }
 
 void UpdateProgressAt(uint32_t progressValue, uint32_t now) {
@@ -120,14 +181,12 @@ void UpdateProgressAt(uint32_t progressValue, uint32_t now) {
 
   snprintf(ProgressText[2], kProgressLineSize, "%s", kSeparator);
   snprintf(ProgressText[5], kProgressLineSize, "%s", kSeparator);
-  FormatSizeLine(ProgressText[3], "Elapsed/remaining size       ", fileDone,
-                 fileSize);
-  FormatTimeLine(ProgressText[4], "Elapsed/remaining time         ", fileDone,
-                 fileSize, link.FileStartTick.load(), now);
-  FormatSizeLine(ProgressText[6], "Total elapsed/remaining size ", totalDone,
-                 totalSize);
-  FormatTimeLine(ProgressText[7], "Total elapsed/remaining time   ", totalDone,
-                 totalSize, link.OpStartTick.load(), now);
+  FormatSizeLine(ProgressText[3], Labels.FileSize, fileDone, fileSize);
+  FormatTimeLine(ProgressText[4], Labels.FileTime, fileDone, fileSize,
+                 link.FileStartTick.load(), now);
+  FormatSizeLine(ProgressText[6], Labels.TotalSize, totalDone, totalSize);
+  FormatTimeLine(ProgressText[7], Labels.TotalTime, totalDone, totalSize,
+                 link.OpStartTick.load(), now);
 
   if (!HostInfo.Message)
     return;

@@ -34,7 +34,8 @@ fi
 
 echo "32-bit programs cannot start on this kernel: running them under QEMU"
 apt=(apt-get -o DPkg::Lock::Timeout=600)
-installed=$(qemu-i386-static --version 2>/dev/null |
+# Not installed yet on a fresh machine: no version, and no failure.
+installed=$( (qemu-i386-static --version 2>/dev/null || true) |
   sed -n 's/^qemu-i386 version \([0-9]*\)\..*/\1/p')
 if [ -z "$installed" ] || [ "$installed" -lt 10 ]; then
   list=/etc/apt/sources.list.d/bookworm-backports.list

@@ -1,7 +1,7 @@
 // Name conversion between the PC's and the player's code pages, and the
 // language and help files as the host reads them.
 #include "device/name_conversion.h"
-#include "plugin/messages.h"
+#include "services/messages.h"
 #include "sim/farhost/host_core.h"
 #include "tests/support/core_host.h"
 #include "tests/support/test_support.h"
@@ -10,6 +10,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -143,6 +144,14 @@ TEST_P(CatalogueFiles, HasEveryEntryAndInverseTables) {
   }
   for (int id = davu::MSG_KEY_SWITCH; id <= davu::MSG_KEY_RECONNECT; ++id)
     EXPECT_LE(lang.messages[id].size(), 6u) << "key-bar label " << id;
+  // The progress box cuts longer labels and units rather than let its
+  // figures leave their columns.
+  for (auto [id, limit] : {std::pair{davu::kProgressFileSizeLabel, 28u},
+                           {davu::kProgressTotalSizeLabel, 28u},
+                           {davu::kProgressFileTimeLabel, 30u},
+                           {davu::kProgressTotalTimeLabel, 30u},
+                           {davu::kProgressRateUnit, 8u}})
+    EXPECT_LE(lang.messages[id].size(), limit) << "progress label " << id;
 
   const std::string &toDevice = lang.messages[davu::MSG_TABLE_TO_DEVICE];
   const std::string &toPc = lang.messages[davu::MSG_TABLE_TO_PC];

@@ -1,6 +1,6 @@
 // Copying and moving files from the player into a PC folder.
 #include "operations/failure_summary.h"
-#include "plugin/messages.h"
+#include "services/messages.h"
 #include "tests/operations/from_player_fixture.h"
 
 namespace from_player {

@@ -1,8 +1,8 @@
 // Copy and move from the PC to the player through the real DAVUman.dll, the
 // simulated player and the substitute host, with real PC folders.
 #include "device/device_link.h"
-#include "plugin/messages.h"
-#include "plugin/plugin_state.h"
+#include "services/messages.h"
+#include "services/plugin_state.h"
 #include "sim/farhost/host_core.h"
 #include "sim/usbctrl/player_store.h"
 #include "tests/support/plugin_fixture.h"

@@ -1,5 +1,5 @@
 // Deleting files on the player.
-#include "plugin/messages.h"
+#include "services/messages.h"
 #include "tests/operations/from_player_fixture.h"
 
 namespace from_player {

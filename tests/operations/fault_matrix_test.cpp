@@ -4,7 +4,7 @@
 // One table of operations, one of faults, one checker of what must hold
 // afterwards, whatever the cell.
 #include "operations/failure_summary.h"
-#include "plugin/messages.h"
+#include "services/messages.h"
 #include "tests/support/plugin_fixture.h"
 
 #include <algorithm>

@@ -5,8 +5,8 @@
 // the recording host.
 #include "device/device_link.h"
 #include "operations/listing.h"
-#include "plugin/messages.h"
-#include "plugin/plugin_state.h"
+#include "services/messages.h"
+#include "services/plugin_state.h"
 #include "sim/farhost/host_core.h"
 #include "sim/usbctrl/player_store.h"
 #include "tests/support/core_host.h"

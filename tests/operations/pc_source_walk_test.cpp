@@ -3,7 +3,7 @@
 // what reaches it.
 #include "operations/copy_to_device.h"
 #include "operations/pc_source_walk.h"
-#include "plugin/plugin_state.h"
+#include "services/plugin_state.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>

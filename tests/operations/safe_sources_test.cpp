@@ -2,7 +2,7 @@
 // bytes and lines written in either code page, sources that another program
 // holds open, a host killed in the middle of a send, and the switch to the
 // card when the card already has a file of that name.
-#include "plugin/messages.h"
+#include "services/messages.h"
 #include "tests/support/plugin_fixture.h"
 
 #include <algorithm>

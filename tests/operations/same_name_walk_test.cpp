@@ -8,7 +8,7 @@
 #include "device/device_link.h"
 #include "operations/copy_to_device.h"
 #include "operations/device_name_index.h"
-#include "plugin/plugin_state.h"
+#include "services/plugin_state.h"
 #include "sim/farhost/host_core.h"
 #include "tests/support/plugin_fixture.h"
 #include "tests/support/test_support.h"

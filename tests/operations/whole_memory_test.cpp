@@ -1,7 +1,7 @@
 // Copy-all, move-all, delete-all, format, memory switch and reconnect
 // through the real plug-in, the simulated player, the recording host and
 // real PC folders.
-#include "plugin/messages.h"
+#include "services/messages.h"
 #include "tests/support/commands_fixture.h"
 
 #include <algorithm>

@@ -4,7 +4,7 @@
 #include "host/far_api.h"
 #include "operations/play_order.h"
 #include "plugin/config_dialog.h"
-#include "plugin/plugin_state.h"
+#include "services/plugin_state.h"
 
 #include <gtest/gtest.h>
 

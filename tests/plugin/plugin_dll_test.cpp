@@ -1,7 +1,7 @@
 // The real DAVUman.dll under the substitute host: opening a panel and each
 // of its failures, the menus from the stored settings, and the panel
 // description. USBCTRL.dll is the spine's stand-in library.
-#include "plugin/plugin_state.h"
+#include "services/plugin_state.h"
 #include "sim/farhost/host_core.h"
 #include "tests/support/test_support.h"
 
@@ -14,6 +14,11 @@
 #include <vector>
 
 namespace {
+
+// A panel title as the plug-in hands it over.
+std::string Framed(const std::string &title) {
+  return " " + title + " ";
+}
 
 using testing_support::TempDir;
 
@@ -106,7 +111,7 @@ TEST_F(PluginDll, ConnectedPlayerOpensAPanelOnTheInternalMemory) {
     EXPECT_EQ(session->Memory, 0);
     EXPECT_EQ(session->Options, 0u);
     EXPECT_EQ(session->FindCancelled, 0);
-    EXPECT_EQ(host->Model().title, host->Language().messages[26]);
+    EXPECT_EQ(host->Model().title, Framed(host->Language().messages[26]));
   }
   EXPECT_TRUE(host->Problems().empty());
 }
@@ -258,13 +263,15 @@ TEST_F(PluginDll, TitleFollowsTheMemoryAndKeyBarLabelsItsKeys) {
   HANDLE panel = host->OpenPlugin(1);
   ASSERT_NE(panel, INVALID_HANDLE_VALUE);
   const farhost::PanelModel &model = host->Model();
-  EXPECT_EQ(model.title, host->Language().messages[26]);
+  // The host draws the title as given: a blank either side keeps it off
+  // the frame.
+  EXPECT_EQ(model.title, Framed(host->Language().messages[26]));
   static_cast<davu::PanelSession *>(panel)->Memory = 1;
   host->Redraw();
-  EXPECT_EQ(host->Model().title, host->Language().messages[27]);
+  EXPECT_EQ(host->Model().title, Framed(host->Language().messages[27]));
   static_cast<davu::PanelSession *>(panel)->Memory = 0;
   host->Redraw();
-  EXPECT_EQ(host->Model().title, host->Language().messages[26]);
+  EXPECT_EQ(host->Model().title, Framed(host->Language().messages[26]));
 
   const auto &bar = host->Model().keyBar;
   EXPECT_TRUE(bar[0][6].set);

@@ -3,7 +3,7 @@
 // operation ended as on any other way out. Here the plug-in cannot have
 // the memory to keep one byte per item of a count no 32-bit process can
 // hold; it asks for that before it looks at any item.
-#include "plugin/messages.h"
+#include "services/messages.h"
 #include "tests/support/plugin_fixture.h"
 
 #include <climits>

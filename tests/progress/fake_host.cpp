@@ -2,14 +2,25 @@
 
 #include "device/device_link.h"
 #include "host/far_api.h"
-#include "plugin/plugin_state.h"
+#include "services/plugin_state.h"
 #include "sim/farhost/host_core.h"
+#include "sim/farhost/lang_file.h"
+#include "tests/support/test_support.h"
+
+#include <gtest/gtest.h>
 
 namespace progress_test {
 
 namespace {
 
 Record record;
+std::vector<std::string> messages; // the language file installed
+
+const char *WINAPI FakeGetMsg(int, int id) {
+  if (id < 0 || id >= static_cast<int>(messages.size()))
+    return "";
+  return messages[id].c_str();
+}
 
 int WINAPI FakeMessage(int, DWORD flags, const char *helpTopic,
                        const char *const *items, int count, int buttons) {
@@ -62,12 +73,19 @@ void __fastcall FakeSetCancelFlag(void *, void *) {
 
 } // namespace
 
-Record &InstallFakeHost() {
+Record &InstallFakeHost(const char *languageFile) {
   farhost::ConsoleInput(); // before the plug-in's first poll
+  farhost::LangFile lang;
+  std::string error;
+  EXPECT_TRUE(farhost::ParseLangFile(
+      testing_support::PluginBuildDir() + languageFile, &lang, &error))
+      << error;
+  messages = lang.messages;
   farapi::PluginStartupInfo &info = davu::HostInfo;
   info = farapi::PluginStartupInfo{};
   info.StructSize = sizeof info;
   info.ModuleNumber = 7;
+  info.GetMsg = FakeGetMsg;
   info.Message = FakeMessage;
   info.Text = FakeText;
   info.SaveScreen = FakeSaveScreen;

@@ -38,9 +38,10 @@ struct Record {
   }
 };
 
-// Installs both tables, resets the device link's op-mode and counters and
+// Installs both tables, with the catalogue of `languageFile` from the
+// plug-in's build folder, resets the device link's op-mode and counters and
 // clears the record.
-Record &InstallFakeHost();
+Record &InstallFakeHost(const char *languageFile = "DAVUmanEng.lng");
 Record &Recorded();
 
 // The console input the plug-in polls, emptied.

@@ -21,7 +21,11 @@ constexpr uint32_t kComplete = 0xFFFFFFFFu;
 
 class ProgressLinesTest : public ::testing::Test {
 protected:
-  void SetUp() override { record = &progress_test::InstallFakeHost(); }
+  void SetUp() override {
+    record = &progress_test::InstallFakeHost();
+    // An operation sets its title first; that takes the figure labels.
+    davu::SetProgressTitle(davu::kProgressTitleUpload);
+  }
   void TearDown() override {
     Device().OpMode = 0;
     progress_test::DrainConsole();
@@ -70,8 +74,7 @@ TEST_F(ProgressLinesTest, WorkedExampleGivesTheFourFigureLines) {
 }
 
 TEST_F(ProgressLinesTest, BoxIsDrawnWithEightLinesAndNoButtons) {
-  davu::SetProgressTitle("Upload");
-  davu::SetProgressItem("Uploading(%i of %i): %.62s", 3, 10, "Song.mp3");
+  davu::SetProgressItem(davu::kProgressItemUpload, 3, 10, "Song.mp3", 62);
   Running(100, 100, 10);
   UpdateProgressAt(50, kNow);
 
@@ -160,7 +163,7 @@ TEST_F(ProgressLinesTest, HoursOfThreeDigitsArePrintedInFull) {
 }
 
 TEST_F(ProgressLinesTest, FormatModeShowsFiveLinesIgnoresBytesAndEscape) {
-  davu::SetProgressTitle("Format");
+  davu::SetProgressTitle(davu::kProgressTitleFormat);
   Running(4096, 4096, 3000, 0, davu::OM_FORMAT);
   ASSERT_TRUE(progress_test::PutKey(VK_ESCAPE, true));
   UpdateProgressAt(1234, kNow);
@@ -222,19 +225,88 @@ TEST_F(ProgressLinesTest, PollEscapeConsumesEveryEventAndWantsAKeyDown) {
 }
 
 TEST(ProgressItemLine, IsCutToSixtySixCharacters) {
+  progress_test::InstallFakeHost();
   std::string name(200, 'n');
-  davu::SetProgressItem("Uploading(%i of %i): %.62s", 3, 10, name.c_str());
+  davu::SetProgressItem(davu::kProgressItemUpload, 3, 10, name.c_str(), 62);
   std::string line = ProgressText[1];
   EXPECT_EQ(line.size(), 66u);
   EXPECT_EQ(line.substr(0, 20), "Uploading(3 of 10): ");
 
   // 18 characters before the name leave room for its first 48.
-  davu::SetProgressItem("Deleting(%i of %i): %.60s", 1, 2, name.c_str());
+  davu::SetDeletingItem(1, 2, name.c_str());
   line = ProgressText[1];
   EXPECT_EQ(line, "Deleting(1 of 2): " + std::string(48, 'n'));
 
-  davu::SetProgressItem("Deleting(%i of %i): %.60s", 1, 2, "Short.mp3");
+  davu::SetDeletingItem(1, 2, "Short.mp3");
   EXPECT_STREQ(ProgressText[1], "Deleting(1 of 2): Short.mp3");
+
+  // The name's own limit applies before the line's.
+  davu::SetProgressItem(davu::kProgressItemDownload, 1, 2, name.c_str(), 10);
+  EXPECT_EQ(std::string(ProgressText[1]), "Downloading(1 of 2): nnnnnnnnnn");
 }
+
+// The box speaks the interface language: every text from the catalogue,
+// the figures in the same columns, and no line wider than the box allows.
+struct BoxLanguage {
+  const char *languageFile;
+  const char *title;      // message 68 as the box shows it
+  const char *itemStart;  // message 72 with the numbers 3 and 10
+  const char *formatNote; // message 75
+  const char *rateUnit;   // message 81
+};
+
+class ProgressBoxLanguage : public ::testing::TestWithParam<BoxLanguage> {};
+
+TEST_P(ProgressBoxLanguage, TextsComeFromTheCatalogueAndLineUp) {
+  const BoxLanguage &language = GetParam();
+  progress_test::Record &record =
+      progress_test::InstallFakeHost(language.languageFile);
+  davu::SetProgressTitle(davu::kProgressTitleUpload);
+  davu::SetProgressItem(davu::kProgressItemUpload, 3, 10, "Song.mp3", 62);
+  davu::DeviceLink &link = Device();
+  link.OpMode = davu::OM_UPLOAD;
+  link.FileSize = link.TotalSize = 1000000;
+  link.FileStartTick = link.OpStartTick = kNow - 2000;
+  UpdateProgressAt(250000, kNow);
+
+  auto boxes = record.Boxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  const std::vector<std::string> &lines = boxes[0].items;
+  ASSERT_EQ(lines.size(), 8u);
+  EXPECT_EQ(lines[0], language.title);
+  EXPECT_EQ(lines[1], std::string(language.itemStart) + "Song.mp3");
+  for (int i : {3, 6}) {
+    EXPECT_EQ(lines[i].compare(29, 10, "    250000"), 0) << lines[i];
+    EXPECT_EQ(lines[i][28], ' ') << lines[i];
+  }
+  for (int i : {4, 7}) {
+    EXPECT_EQ(lines[i].find("00:00:02"), 31u) << lines[i];
+    EXPECT_EQ(lines[i].substr(lines[i].size() - strlen(language.rateUnit)),
+              language.rateUnit);
+  }
+  for (const std::string &line : lines)
+    EXPECT_LE(line.size(), 70u) << line;
+  Device().OpMode = 0;
+
+  davu::SetProgressNote(davu::kProgressFormatInternal);
+  EXPECT_STREQ(ProgressText[1], language.formatNote);
+}
+
+// The Russian texts as the OEM code page 866 holds them.
+const char kRussianTitle[] =
+    "\x8f\xe0\xa8\xf1\xac \xe1 \xaf\xab\xa5\xa5\xe0\xa0";
+const char kRussianItem[] = "\x8f\xe0\xa8\xf1\xac(3 \xa8\xa7 10): ";
+const char kRussianFormat[] =
+    "\x94\xae\xe0\xac\xa0\xe2\xa8\xe0\xae\xa2\xa0\xad\xa8\xa5 "
+    "\xa2\xad\xe3\xe2\xe0\xa5\xad\xad\xa5\xa9 \xaf\xa0\xac\xef\xe2\xa8";
+const char kRussianRate[] = "\xa1\xa0\xa9\xe2/\xe1";
+
+INSTANTIATE_TEST_SUITE_P(
+    Languages, ProgressBoxLanguage,
+    ::testing::Values(BoxLanguage{"DAVUmanEng.lng", "Upload",
+                                  "Uploading(3 of 10): ",
+                                  "Formating Internal Memory", "b/sec"},
+                      BoxLanguage{"DAVUmanRus.lng", kRussianTitle, kRussianItem,
+                                  kRussianFormat, kRussianRate}));
 
 } // namespace

@@ -2,8 +2,8 @@
 // frame that ends every operation.
 #include "device/device_link.h"
 #include "operations/operation_frame.h"
-#include "plugin/plugin_state.h"
 #include "progress/progress_thread.h"
+#include "services/plugin_state.h"
 #include "tests/progress/fake_host.h"
 #include "tests/support/test_support.h"
 

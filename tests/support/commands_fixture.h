@@ -4,7 +4,7 @@
 #pragma once
 
 #include "device/device_link.h"
-#include "plugin/plugin_state.h"
+#include "services/plugin_state.h"
 #include "sim/farhost/host_core.h"
 #include "sim/usbctrl/player_store.h"
 #include "tests/support/plugin_fixture.h"

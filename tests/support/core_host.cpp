@@ -1,6 +1,6 @@
 #include "tests/support/core_host.h"
 
-#include "plugin/plugin_state.h"
+#include "services/plugin_state.h"
 #include "sim/farhost/host_core.h"
 #include "tests/support/test_support.h"
 

@@ -1,6 +1,6 @@
 #include "tests/support/plugin_fixture.h"
 
-#include "plugin/messages.h"
+#include "services/messages.h"
 
 namespace plugin_fixture {
 

@@ -3,7 +3,7 @@
 // what the player and the host saw.
 #pragma once
 
-#include "plugin/plugin_state.h"
+#include "services/plugin_state.h"
 #include "sim/farhost/host_core.h"
 #include "sim/usbctrl/player_store.h"
 #include "tests/support/test_support.h"

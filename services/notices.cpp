@@ -1,9 +1,9 @@
 // Message boxes built from catalogue ids.
-#include "plugin/notices.h"
+#include "services/notices.h"
 
 #include "host/far_api.h"
-#include "plugin/messages.h"
-#include "plugin/plugin_state.h"
+#include "services/messages.h"
+#include "services/plugin_state.h"
 
 #include <cstdio>
 #include <vector>

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "device/name_conversion.h"
+#include "progress/progress_display.h"
 
 namespace davu {
 
@@ -75,8 +76,11 @@ enum MessageId : int {
   MSG_STOPPED = 65,           // "...the operation stopped: %s", the reason
   MSG_STOPPED_NO_MEMORY = 66, // reasons for it
   MSG_STOPPED_UNEXPECTED = 67,
+  // 68 to 81: the progress box's own texts (ProgressMessage).
+  MSG_PROGRESS_FIRST = kProgressTitleUpload,
+  MSG_PROGRESS_LAST = kProgressLastMessage,
 };
 
-constexpr int kMessageCount = 68;
+constexpr int kMessageCount = MSG_PROGRESS_LAST + 1;
 
 } // namespace davu

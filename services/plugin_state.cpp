@@ -1,5 +1,5 @@
 // The one context, and the plug-in's folder.
-#include "plugin/plugin_state.h"
+#include "services/plugin_state.h"
 
 #include <cstring>
 

@@ -1,5 +1,5 @@
 // The four settings as REG_SZ values under HKCU\<RootKey>\DAVU Manager\.
-#include "plugin/settings.h"
+#include "services/settings.h"
 
 #include "host/host_table.h"
 #include "host/unique_handle.h"

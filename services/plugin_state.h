@@ -10,7 +10,7 @@
 #include "device/panel_session.h"
 #include "host/far_api.h"
 #include "host/host_table.h"
-#include "plugin/settings.h"
+#include "services/settings.h"
 
 #include <string>
 
