@@ -2,9 +2,11 @@
 # Installs what a fresh Debian 12 machine lacks for building and testing:
 # the 32-bit MinGW-w64 cross compilers (both thread models), 32-bit Wine,
 # CMake, Ninja, the GoogleTest sources, and for the Russian test pass the
-# locale definitions and the time-zone data, and tmux for the test of the
-# interactive host. On a kernel that cannot start 32-bit programs it has
-# them run under QEMU (scripts/enable-32bit.sh).
+# locale definitions and the time-zone data, and tmux for the tests that
+# drive a screen (the interactive host, and the walks in the real FAR 1.70;
+# iconv and flock, which they use too, come with every Debian). On a
+# kernel that cannot start 32-bit programs it has them run under QEMU
+# (scripts/enable-32bit.sh).
 # Quiet and quick when everything is already there.
 set -euo pipefail
 

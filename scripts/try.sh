@@ -4,8 +4,25 @@
 # and starts the substitute host as a two-panel screen in this terminal.
 # The left panel shows a PC folder with music to send; Alt+F2 (or Ctrl+F2)
 # opens the player on the right.
+#
+#   try.sh --far [DIR]
+#
+# does the same in the real FAR Manager 1.70 instead: Far.exe from DIR,
+# else from FAR170_DIR, else from ../shared/realfar/far beside the
+# repository, with the plug-in folder (and the simulated USBCTRL.dll) as
+# Plugins\DAVUman\ beside it. FAR runs as its own user "try" (FAR's /u),
+# so its settings stay apart; Wine's error output goes to try/wine-stderr.log.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+far_source=
+if [ "${1:-}" = --far ]; then
+  far_source=${2:-${FAR170_DIR:-$root/../shared/realfar/far}}
+  if [ ! -f "$far_source/Far.exe" ]; then
+    echo "No Far.exe in $far_source: give FAR 1.70's folder as DIR or in FAR170_DIR" >&2
+    exit 1
+  fi
+  far_source=$(cd "$far_source" && pwd)
+fi
 source "$root/scripts/wine-setup.sh"
 
 try=${TRY_DIR:-$build/try}
@@ -34,6 +51,15 @@ printf '#EXTM3U\r\nMorning.mp3\r\nEvening.mp3\r\n' >"$music/party.m3u"
 
 export DAVU_PLAYER=$player
 cd "$try"
+if [ -n "$far_source" ]; then
+  mkdir -p "$try/far/Plugins"
+  cp "$far_source"/* "$try/far/" 2>/dev/null || true
+  cp -r "$try/plugin" "$try/far/Plugins/DAVUman"
+  cd "$music"
+  # FAR's drive queries make Wine print lines that would scroll the screen.
+  exec "$root/scripts/wine-run.sh" "$prefix" "$try/far/Far.exe" /u try \
+    "$(winpath "$music")" "$(winpath "$try/pc")" 2>"$try/wine-stderr.log"
+fi
 exec "$root/scripts/wine-run.sh" "$prefix" "$build/bin/farhost.exe" --interactive \
   --root 'Software\DAVU Try\Plugins' --pc "$(winpath "$try/pc/Music")" \
   "$(winpath "$try/plugin")"

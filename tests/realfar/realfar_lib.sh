@@ -246,16 +246,21 @@ wait_not_shows() {
   poll "${4:-$wait_limit}" not_shows "$1" "$2" "$3" || fail "$2 of the $1 panel still shows \"$3\""
 }
 screen_changed() { [ "$(screen)" != "$1" ]; }
-# cursor_to SIDE NAME: Home, then Down until the status row names NAME.
+# cursor_to SIDE NAME: Home, then Down until the status row names NAME;
+# each key waits for the status row to change.
 cursor_to() {
-  local i
+  local i last
   key_home
+  poll 10 shows "$1" status_of ".." || fail "Home did not reach \"..\""
   for ((i = 0; i < rows; i++)); do
-    poll 1 shows "$1" status_of "$2" && return 0
+    shows "$1" status_of "$2" && return 0
+    last=$(status_of "$1")
     key Down
+    poll 10 status_moved "$1" "$last" || break
   done
   fail "no \"$2\" in the $1 panel"
 }
+status_moved() { [ "$(status_of "$1")" != "$2" ]; }
 # open_from_disk_menu SIDE: the digit the open disk menu shows beside the
 # player's entry.
 open_from_disk_menu() {
