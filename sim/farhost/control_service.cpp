@@ -130,7 +130,9 @@ void ControlHandlers::PanelInfo(ControlCall *call) {
   }
   memset(info, 0, sizeof *info);
   info->Visible = 1;
-  info->ViewMode = 2;
+  info->ViewMode = 2; // FAR's default view, Medium
+  // FAR's defaults: PFLAGS_SHOWHIDDEN | PFLAGS_HIGHLIGHT.
+  info->Flags = 0x3;
   if (call->command == farapi::FCTL_GETPANELINFO)
     PluginPanelInfo(call, info);
   else

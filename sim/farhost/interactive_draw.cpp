@@ -38,11 +38,16 @@ void DateTime(const FILETIME &time, wchar_t *date, wchar_t *clock) {
   swprintf(clock, 6, L"%02u:%02u", st.wHour, st.wMinute);
 }
 
-const char *const kPlainLabels[12] = {"Help",   "",       "",       "",
-                                      "Copy",   "RenMov", "MkFold", "Delete",
-                                      "ConfMn", "Quit",   "Plugin", ""};
-const char *const kAltLabels[12] = {"Left", "Right", "", "", "", "",
-                                    "",     "",      "", "", "", ""};
+// FAR's own labels, by the groups of KeyBarTitles: plain, Ctrl, Alt, Shift.
+const char *const kFarLabels[4][12] = {
+    {"Help", "UserMn", "View", "Edit", "Copy", "RenMov", "MkFold", "Delete",
+     "ConfMn", "Quit", "Plugin", "Screen"},
+    {"Left", "Right", "Name", "Extens", "Modifn", "Size", "Unsort", "Creatn",
+     "Access", "Descr", "Owner", "Sort"},
+    {"Left", "Right", "View..", "Edit..", "Print", "MkLink", "Find", "Histry",
+     "Video", "Tree", "ViewHs", "FoldHs"},
+    {"Add", "Extrct", "ArcCmd", "Edit..", "Copy", "Rename", "", "Delete",
+     "Save", "Last", "Group", "SelUp"}};
 
 } // namespace
 
@@ -101,8 +106,8 @@ std::vector<Row> Interactive::Rows(int index) const {
 
 std::wstring Interactive::Title(int index) const {
   const Side &s = sides_[index];
-  if (s.plugin)
-    return L" " + Wide(host_.Model().title) + L" ";
+  if (s.plugin) // as given: FAR adds no blanks to a plug-in's title
+    return Wide(host_.Model().title);
   return L" " + Wide(s.folder) + L" ";
 }
 
@@ -236,11 +241,8 @@ void Interactive::DrawKeyBar() {
     int x = k * slot;
     std::wstring number = std::to_wstring(k + 1);
     screen_.Put(x, y, number, color::kKeyNumber);
-    std::string label;
-    if (barGroup_ == 0)
-      label = kPlainLabels[k];
-    else if (barGroup_ == 2)
-      label = kAltLabels[k];
+    std::string label = barGroup_ < 4 ? kFarLabels[barGroup_][k] : "";
+    // A key the plug-in leaves empty (null) keeps FAR's label.
     if (plugin && m.keyBar[barGroup_][k].set)
       label = m.keyBar[barGroup_][k].text;
     int room = (k == 11 ? w - x : slot) - static_cast<int>(number.size());
@@ -251,6 +253,9 @@ void Interactive::DrawKeyBar() {
 }
 
 void Interactive::DrawAll() {
+  // FAR asks for the panel's description on every redraw.
+  if (sides_[0].plugin || sides_[1].plugin)
+    host_.RedrawScreen();
   std::lock_guard<std::recursive_mutex> lock(draw_);
   screen_.Fill(Rect{0, 0, screen_.Width() - 1, screen_.Height() - 1}, L' ',
                0x07);

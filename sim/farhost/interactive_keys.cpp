@@ -36,6 +36,7 @@ const Interactive::KeyCommand Interactive::kKeyCommands[] = {
     {VK_F11, 0, 0, false, &Interactive::PluginsMenuKey},
     {VK_F9, 0, 0, false, &Interactive::ConfigureKey},
     {VK_F1, 0, 0, false, &Interactive::HelpKey},
+    {VK_F3, 0, 0, false, &Interactive::ViewKey},
     {VK_F5, 0, 0, false, &Interactive::CopyKey},
     {VK_F6, 0, 0, false, &Interactive::CopyKey},
     {VK_F8, 0, 0, false, &Interactive::DeleteKey},
@@ -73,11 +74,11 @@ bool Interactive::Dispatch(const Key &in) {
   return command ? (this->*command->handle)(k) : true;
 }
 
-// FAR offers every key to the plug-in's panel first; true when taken.
+// FAR offers every key to the plug-in's panel first, pre-processed and
+// then plainly; true when taken.
 bool Interactive::OfferToPlugin(const Key &k) {
-  if (!sides_[active_].plugin || host_.CallProcessKey(k.vk, k.state) <= 0)
+  if (!sides_[active_].plugin || host_.SendKey(k.vk, k.state) <= 0)
     return false;
-  host_.Redraw();
   RereadAll();
   return true;
 }
@@ -140,6 +141,12 @@ bool Interactive::ConfigureKey(const Key &) {
 
 bool Interactive::HelpKey(const Key &) {
   Help("Contents");
+  return true;
+}
+
+bool Interactive::ViewKey(const Key &) {
+  if (sides_[active_].plugin)
+    host_.ViewCurrent();
   return true;
 }
 

@@ -208,28 +208,43 @@ void Interactive::DiskMenu(int index) {
     if (mask & (1u << d)) {
       std::string drive = std::string(1, static_cast<char>('A' + d)) + ":";
       drives.push_back(drive);
-      items.push_back(L" " + Wide(drive) + L"  ");
+      items.push_back(Wide(drive) + L" ");
     }
   PluginMenus menus;
   host_.GetPluginInfo(&menus);
   if (!menus.diskMenu.empty())
     items.push_back(L"");
+  // FAR's hot keys: a plug-in's number from 1 to 9 where it is free, else
+  // the first free digit from 0.
+  bool used[10] = {};
+  std::vector<int> digits(menus.diskMenu.size(), -1);
+  for (size_t i = 0; i < digits.size() && i < menus.diskNumbers.size(); ++i) {
+    int n = menus.diskNumbers[i];
+    if (n > 0 && n < 10 && !used[n]) {
+      used[n] = true;
+      digits[i] = n;
+    }
+  }
+  for (int &d : digits)
+    for (int n = 0; d < 0 && n < 10; ++n)
+      if (!used[n]) {
+        used[n] = true;
+        d = n;
+      }
   for (size_t i = 0; i < menus.diskMenu.size(); ++i) {
-    std::wstring hot = i < menus.diskNumbers.size()
-                           ? std::to_wstring(menus.diskNumbers[i])
-                           : L" ";
-    items.push_back(hot + L"  " + Wide(menus.diskMenu[i]));
+    std::wstring hot = digits[i] >= 0 ? std::to_wstring(digits[i]) : L" ";
+    items.push_back(hot + L": " + Wide(menus.diskMenu[i]));
   }
   Rect r = PanelRect(index);
   int selected = 0;
   if (sides_[index].plugin)
     selected = static_cast<int>(drives.size()) + 1;
-  int choice =
-      Menu(index == 0 ? L"Left" : L"Right", items, (r.x1 + r.x2) / 2, selected);
+  int choice = Menu(L"Drive", items, (r.x1 + r.x2) / 2, selected);
   if (choice < 0)
     return;
-  active_ = index;
+  // Picking the plug-in keeps the focus on the panel that had it.
   if (choice < static_cast<int>(drives.size())) {
+    active_ = index;
     ChangeDrive(index, drives[choice]);
     return;
   }

@@ -96,6 +96,7 @@ public:
   void RestoreScreen(int number) override;
   void Text(int x, int y, int color, const char *text) override;
   void Flush() override { Output(); }
+  void ViewFile(const std::string &path) override;
 
 private:
   friend class ModalDialog;
@@ -178,6 +179,7 @@ private:
   bool ConfigureKey(const Key &key);
   bool HelpKey(const Key &key);
   bool CopyKey(const Key &key);
+  bool ViewKey(const Key &key);
   bool DeleteKey(const Key &key);
   bool RereadKey(const Key &key);
   bool MoveKey(const Key &key);
