@@ -136,6 +136,11 @@ public:
 
   // --- typed calls of the exports (each records itself in the transcript)
   bool GetPluginInfo(PluginMenus *menus); // false when missing
+  // The menus as FAR's disk and plug-ins menus get them: from the host's
+  // plug-in cache while a cached start has not loaded the DLL, else from
+  // GetPluginInfo (whose answers fill the cache, in the registry under
+  // the root key).
+  bool Menus(PluginMenus *menus);
   // OpenPlugin; on success the panel is open: GetOpenPluginInfo and the
   // first GetFindData follow as in FAR. Returns the raw handle.
   HANDLE OpenPlugin(int openFrom, int item = 0);
@@ -247,6 +252,8 @@ private:
   bool FindPluginFolder(const std::string &pluginFolder,
                         const std::string &dllName, std::string *err);
   bool LoadModule(bool callStartup, std::string *err);
+  void SaveMenuCache(const PluginMenus &menus);
+  bool LoadMenuCache(PluginMenus *menus) const;
   void ScanPluginFolder(); // the other DLLs, as FAR looks for plug-ins
   void ProbeForeignDll(const std::string &path);
   void HostBox(const std::vector<std::string> &items, int buttons, DWORD flags);

@@ -121,7 +121,7 @@ void Interactive::ToggleSelection(int index, int row, int mode) {
 }
 
 void Interactive::Move(const Key &k) {
-  int page = std::max(ListHeight() - 1, 1);
+  int page = std::max(ShownColumns(active_) * ListHeight() - 1, 1);
   int c = Cursor(active_), n = Count(active_);
   if (k.vk == VK_UP)
     c -= 1;
@@ -135,6 +135,9 @@ void Interactive::Move(const Key &k) {
     c = 0;
   else if (k.vk == VK_END)
     c = n - 1;
+  else if (k.vk == VK_LEFT || k.vk == VK_RIGHT) // a column of the view
+    c += (k.vk == VK_LEFT ? -1 : 1) *
+         (ShownColumns(active_) == 2 ? ListHeight() : 1);
   SetCursor(active_, c);
 }
 
@@ -211,7 +214,7 @@ void Interactive::DiskMenu(int index) {
       items.push_back(Wide(drive) + L" ");
     }
   PluginMenus menus;
-  host_.GetPluginInfo(&menus);
+  host_.Menus(&menus);
   if (!menus.diskMenu.empty())
     items.push_back(L"");
   // FAR's hot keys: a plug-in's number from 1 to 9 where it is free, else
@@ -271,7 +274,7 @@ void Interactive::ChangeDrive(int index, const std::string &drive) {
 
 void Interactive::PluginsMenu() {
   PluginMenus menus;
-  host_.GetPluginInfo(&menus);
+  host_.Menus(&menus);
   std::vector<std::wstring> items;
   for (const std::string &s : menus.pluginMenu)
     items.push_back(Wide(s));
