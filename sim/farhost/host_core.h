@@ -303,7 +303,6 @@ private:
   // once; the strings it points to are not kept.
   std::vector<farapi::PluginPanelItem> listing_;
   std::vector<MessageRecord> loadingBoxes_;
-  bool startupCalled_ = false;
   bool cancelCopyDialog_ = false;
   // The item array of the latest transfer call as the plug-in left it,
   // beside the flags it was given with.

@@ -248,8 +248,7 @@ bool Host::CopyDialog(bool move,
            ItemName(items[0]) + "\"";
   } else {
     what = std::string(move ? "Rename or move " : "Copy ") +
-           std::to_string(items.size()) + " item" +
-           (items.size() == 1 ? "" : "s");
+           std::to_string(items.size()) + " items";
   }
   MessageRecord box;
   box.items = {move ? "Rename/Move" : "Copy",
