@@ -130,7 +130,9 @@ void ControlHandlers::PanelInfo(ControlCall *call) {
   }
   memset(info, 0, sizeof *info);
   info->Visible = 1;
-  info->ViewMode = 2;
+  info->ViewMode = 2; // FAR's default view, Medium
+  // FAR's defaults: PFLAGS_SHOWHIDDEN | PFLAGS_HIGHLIGHT.
+  info->Flags = 0x3;
   if (call->command == farapi::FCTL_GETPANELINFO)
     PluginPanelInfo(call, info);
   else
@@ -160,8 +162,9 @@ void ControlHandlers::PluginPanelInfo(ControlCall *call,
   snprintf(info->CurDir, sizeof info->CurDir, "%s", m.curDir.c_str());
   info->SortMode = m.sortMode;
   snprintf(call->summary, sizeof call->summary,
-           "-> %d items, cursor %d, top %d, sort %s", info->ItemsNumber,
-           info->CurrentItem, info->TopPanelItem, SortName(m.sortMode));
+           "-> %d items, cursor %d, top %d, sort %s, flags 0x%lx",
+           info->ItemsNumber, info->CurrentItem, info->TopPanelItem,
+           SortName(m.sortMode), static_cast<unsigned long>(info->Flags));
 }
 
 void ControlHandlers::PcPanelInfo(ControlCall *call, farapi::PanelInfo *info) {

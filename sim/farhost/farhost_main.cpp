@@ -3,9 +3,9 @@
 //
 //   farhost [--lang NAME] [--root KEY] [--struct-size N]
 //           [--progress all|last] [--raw-times] [--dll NAME]
-//           PLUGIN_FOLDER [SCRIPT]
+//           [--cached-start] PLUGIN_FOLDER [SCRIPT]
 //   farhost --interactive [--pc FOLDER] [--lang NAME] [--root KEY]
-//           PLUGIN_FOLDER
+//           [--cached-start] PLUGIN_FOLDER
 //
 // The script (stdin when none is given) has one command per line; `help`
 // lists them. ${NAME} in a line is replaced by the environment variable.
@@ -30,9 +30,13 @@ namespace {
 const char kUsage[] =
     "usage: farhost [--lang NAME] [--root KEY] [--struct-size N]\n"
     "               [--progress all|last] [--raw-times] [--dll NAME]\n"
-    "               PLUGIN_FOLDER [SCRIPT]\n"
+    "               [--cached-start] PLUGIN_FOLDER [SCRIPT]\n"
     "       farhost --interactive [--pc FOLDER] [--lang NAME] [--root KEY]\n"
-    "               PLUGIN_FOLDER   (two panels in this console)\n";
+    "               [--cached-start] PLUGIN_FOLDER   (two panels in this "
+    "console)\n"
+    "  --cached-start: as FAR with its plug-in cache filled by an earlier\n"
+    "  start: the DLL is loaded when the plug-in is first used, and\n"
+    "  SetStartupInfo comes without GetPluginInfo\n";
 
 struct Arguments {
   farhost::HostOptions options;
@@ -106,6 +110,11 @@ const Option kOptions[] = {
     {"--pc", true,
      [](Arguments *a, const char *v) {
        a->screen.pcFolder = v;
+       return -1;
+     }},
+    {"--cached-start", false,
+     [](Arguments *a, const char *) {
+       a->options.cachedStart = true;
        return -1;
      }},
     {"--raw-times", false,
@@ -237,9 +246,10 @@ int RunScriptMode(const Arguments &a) {
   host.ClosePanel();
   char end[128];
   snprintf(end, sizeof end,
-           "end: %d listing(s) freed, %d not freed, %u problem(s)",
+           "end: %d listing(s) freed, %d not freed, %d GetOpenPluginInfo "
+           "call(s), %u problem(s)",
            host.FindDataFreed(), host.FindDataOutstanding(),
-           static_cast<unsigned>(host.Problems().size()));
+           host.OpenInfoCalls(), static_cast<unsigned>(host.Problems().size()));
   host.Note(end);
   PrintTranscript(host);
   return 0;

@@ -42,6 +42,9 @@ struct HostOptions {
   // False: progress boxes and their flushes are counted, not kept, so that
   // a long run (a benchmark) does not fill the memory with records.
   bool keepProgressRecords = true;
+  // FAR's plug-in cache holds the plug-in from an earlier start: the DLL is
+  // loaded only when the plug-in is first used, without GetPluginInfo.
+  bool cachedStart = false;
 };
 
 // A screen in front of the host (the interactive mode): boxes, dialogs and
@@ -61,6 +64,8 @@ public:
   virtual void RestoreScreen(int number) = 0; // 0: the screen is re-read
   virtual void Text(int x, int y, int color, const char *text) = 0;
   virtual void Flush() = 0; // Text with a null string
+  // FAR's viewer on a file the plug-in gave for F3; returns when closed.
+  virtual void ViewFile(const std::string &path) = 0;
 };
 
 struct PluginMenus {
@@ -103,13 +108,22 @@ public:
   Host(const Host &) = delete;
   Host &operator=(const Host &) = delete;
 
-  // SetFileApisToOEM, LoadLibraryA of <folder>\<dll>, language and help
-  // file, then SetStartupInfo unless callStartup is false. On failure
-  // *error says why (missing folder, no DLL, no SetStartupInfo, ...).
+  // SetFileApisToOEM; every other *.dll under the folder loaded and freed
+  // as FAR looks for plug-ins (a box for one that fails to load);
+  // LoadLibraryA of <folder>\<dll>, language and help file, then
+  // SetStartupInfo and GetPluginInfo unless callStartup is false. With a
+  // cached start the DLL waits for EnsureLoaded. On failure *error says
+  // why (missing folder, no DLL, no SetStartupInfo, ...).
   bool Load(const std::string &pluginFolder, std::string *error,
             const std::string &dllName = "DAVUman.dll",
             bool callStartup = true);
+  // A cached start loads the DLL and calls SetStartupInfo on first use;
+  // false when it cannot be loaded.
+  bool EnsureLoaded();
   bool CallSetStartupInfo(); // false when the export is missing
+  // The host's own boxes shown while loading (FAR's "Error loading plugin
+  // module"), for a screen that was not up yet.
+  std::vector<MessageRecord> LoadingBoxes() const { return loadingBoxes_; }
   const Exports &Api() const { return api_; }
   HMODULE Module() const { return module_; }
   const std::string &ModulePath() const { return modulePath_; }
@@ -122,6 +136,11 @@ public:
 
   // --- typed calls of the exports (each records itself in the transcript)
   bool GetPluginInfo(PluginMenus *menus); // false when missing
+  // The menus as FAR's disk and plug-ins menus get them: from the host's
+  // plug-in cache while a cached start has not loaded the DLL, else from
+  // GetPluginInfo (whose answers fill the cache, in the registry under
+  // the root key).
+  bool Menus(PluginMenus *menus);
   // OpenPlugin; on success the panel is open: GetOpenPluginInfo and the
   // first GetFindData follow as in FAR. Returns the raw handle.
   HANDLE OpenPlugin(int openFrom, int item = 0);
@@ -137,19 +156,37 @@ public:
                    int opMode);
   int CallDeleteFiles(std::vector<farapi::PluginPanelItem> items, int opMode);
   int CallProcessKey(int key, unsigned controlState); // -2 when missing
-  int Configure(int itemNumber = 0);                  // -2 when missing
+  // A key as FAR hands it to the panel: first with PKF_PREPROCESS in the
+  // key, then, unless taken, plainly. Returns the last result.
+  int SendKey(int key, unsigned controlState);
+  // KEY_NONE, sent the same way, as FAR does after most keys.
+  void SendIdleKey();
+  int Configure(int itemNumber = 0); // -2 when missing
 
   // --- what a user does; each returns the export's result, -2 missing
   // F5/F6: the selection (or the item under the cursor) to the PC folder.
   int CopyToPc(bool move, int opMode = 0);
   // The PC selection onto the panel; the PC folder is made current first.
+  // A user's F5/F6 (opMode 0) passes FAR's Copy dialog first: -1 when it
+  // was cancelled (no PutFiles).
   int CopyFromPc(bool move, int opMode = 0);
+  // The answer of FAR's next Copy dialog in scripted mode (default: Copy).
+  void CancelNextCopyDialog() { cancelCopyDialog_ = true; }
+  // F3: GetFiles of the item under the cursor into a temporary folder
+  // with OPM_SILENT|OPM_VIEW, then the viewer; the folder is removed
+  // afterwards. Returns GetFiles' result, 0 when there was nothing to view.
+  int ViewCurrent();
   int DeleteSelected(int opMode = 0); // F8
-  // A key as FAR handles it: ProcessKey first; when the plug-in declines,
-  // the host's own F5, F6, F8 and Ctrl+R. Returns ProcessKey's result.
+  // A key as FAR handles it: SendKey first; when the plug-in declines,
+  // the host's own F3, F5, F6, F8 and Ctrl+R; then the screen is redrawn
+  // and KEY_NONE follows. Returns ProcessKey's result.
   int PressKey(int key, unsigned controlState);
   void Refresh(bool keepSelection); // FCTL_UPDATEPANEL as the host does it
   void Redraw();                    // GetOpenPluginInfo
+  // FAR redrawing its screen after a user's action: the panel and its key
+  // bar, each from a fresh GetOpenPluginInfo.
+  void RedrawScreen();
+  int OpenInfoCalls() const; // GetOpenPluginInfo calls so far
 
   // --- panel model
   const PanelModel &Model() const { return model_; }
@@ -215,6 +252,12 @@ private:
   bool FindPluginFolder(const std::string &pluginFolder,
                         const std::string &dllName, std::string *err);
   bool LoadModule(bool callStartup, std::string *err);
+  void SaveMenuCache(const PluginMenus &menus);
+  bool LoadMenuCache(PluginMenus *menus) const;
+  void ScanPluginFolder(); // the other DLLs, as FAR looks for plug-ins
+  void ProbeForeignDll(const std::string &path);
+  void HostBox(const std::vector<std::string> &items, int buttons, DWORD flags);
+  bool CopyDialog(bool move, const std::vector<farapi::PluginPanelItem> &items);
   void ReadLanguageFiles();
   void FillStartupInfo();
   // The panel model (panel_model.cpp).
@@ -223,13 +266,14 @@ private:
   void TakeListing();
   void FillEntries(const std::set<std::string> *keep);
   void PlaceCursor(const std::string &name, int index);
-  void FreeListing();
   void SortEntries();
   int CurrentOrSelected(std::vector<farapi::PluginPanelItem> *items) const;
   std::string ItemsSummary(const std::vector<farapi::PluginPanelItem> &) const;
   // The transcript and the checks after each call (transcript.cpp).
   void AddLine(const std::string &line);
-  void AfterOperation(const char *what);
+  // `settles`: a pending Escape request not reached by now is reported and
+  // dropped; the pre-processed and idle key calls leave it pending.
+  void AfterOperation(const char *what, bool settles = true);
   // One of the three transfer exports, echoed and checked alike
   // (host_operations.cpp).
   int CallTransfer(
@@ -241,6 +285,7 @@ private:
   // PPIF_SELECTED flag the plug-in cleared in the array it was given
   // (host_operations.cpp).
   void DeselectAfterTransfer(int result, bool pcPanel);
+  void HostKey(int key, unsigned controlState);
 
   HostOptions options_;
   std::unique_ptr<Impl> impl_;
@@ -254,10 +299,11 @@ private:
   HANDLE panel_ = nullptr;
   PanelModel model_;
   PcPanel pc_;
-  // Listing as the plug-in gave it, until FreeFindData.
-  farapi::PluginPanelItem *listing_ = nullptr;
-  int listingCount_ = 0;
-  bool listingHeld_ = false;
+  // The host's copy of the last listing: FAR frees the plug-in's array at
+  // once; the strings it points to are not kept.
+  std::vector<farapi::PluginPanelItem> listing_;
+  std::vector<MessageRecord> loadingBoxes_;
+  bool cancelCopyDialog_ = false;
   // The item array of the latest transfer call as the plug-in left it,
   // beside the flags it was given with.
   std::vector<farapi::PluginPanelItem> transferItems_;

@@ -12,6 +12,9 @@
 namespace farhost {
 
 constexpr int kModuleNumber = 7;
+// FAR's key codes the plug-in interface header does not name.
+constexpr int kPreprocessKey = 0x80000; // PKF_PREPROCESS, or'ed into the key
+constexpr int kKeyNone = 0x1001;        // KEY_NONE: no key, the idle input
 
 struct Host::Impl {
   Host *host = nullptr;
@@ -37,6 +40,7 @@ struct Host::Impl {
   std::set<int> openScreens, restoredScreens;
 
   int findDataGiven = 0, findDataFreed = 0;
+  int openInfoCalls = 0;
   std::set<const void *> outstandingArrays;
 
   std::string transcript;

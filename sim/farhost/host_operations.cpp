@@ -25,7 +25,7 @@ void RememberTransferItems(const std::vector<farapi::PluginPanelItem> &items,
 } // namespace
 
 HANDLE Host::OpenPlugin(int openFrom, int item) {
-  if (!api_.OpenPlugin)
+  if (!EnsureLoaded() || !api_.OpenPlugin)
     return INVALID_HANDLE_VALUE;
   if (options_.echoCalls) {
     char line[64];
@@ -43,9 +43,7 @@ HANDLE Host::OpenPlugin(int openFrom, int item) {
   AfterOperation("OpenPlugin");
   if (!opened)
     return handle;
-  if (panel_)
-    FreeListing(); // the new panel replaces the old one
-  panel_ = handle;
+  panel_ = handle; // the new panel replaces the old one
   model_ = PanelModel();
   CallGetOpenPluginInfo();
   // StartSortMode applies when the panel opens; 0 keeps the host's default.
@@ -121,23 +119,49 @@ int Host::CallDeleteFiles(std::vector<farapi::PluginPanelItem> items,
                       });
 }
 
+// The call and its result on one line when the plug-in showed nothing in
+// between, as for most of the pre-processed and idle keys.
 int Host::CallProcessKey(int key, unsigned controlState) {
   if (!api_.ProcessKey)
     return -2;
-  if (options_.echoCalls)
-    AddLine("ProcessKey(" + KeyName(key, controlState) + ")");
+  std::string name = (key & kPreprocessKey) ? "PREPROCESS " : "";
+  int plain = key & ~kPreprocessKey;
+  name += plain == kKeyNone ? "KEY_NONE" : KeyName(plain, controlState);
+  size_t mark = 0;
+  if (options_.echoCalls) {
+    AddLine("ProcessKey(" + name + ")");
+    std::lock_guard<std::mutex> lock(impl_->mutex);
+    mark = impl_->transcript.size();
+  }
   int result = api_.ProcessKey(panel_, key, controlState);
   if (options_.echoCalls) {
-    char line[48];
-    snprintf(line, sizeof line, "ProcessKey -> %d", result);
-    AddLine(line);
+    std::lock_guard<std::mutex> lock(impl_->mutex);
+    std::string &t = impl_->transcript;
+    if (t.size() == mark && impl_->heldProgress == 0) {
+      t.pop_back();
+      t += " -> " + std::to_string(result) + "\n";
+    } else {
+      impl_->AddLineLocked("ProcessKey -> " + std::to_string(result));
+    }
   }
-  AfterOperation("ProcessKey");
+  AfterOperation("ProcessKey", !(key & kPreprocessKey) && plain != kKeyNone);
   return result;
 }
 
+int Host::SendKey(int key, unsigned controlState) {
+  int result = CallProcessKey(key | kPreprocessKey, controlState);
+  if (result != 0)
+    return result;
+  return CallProcessKey(key, controlState);
+}
+
+void Host::SendIdleKey() {
+  if (panel_)
+    SendKey(kKeyNone, 0);
+}
+
 int Host::Configure(int itemNumber) {
-  if (!api_.Configure)
+  if (!EnsureLoaded() || !api_.Configure)
     return -2;
   char line[48];
   snprintf(line, sizeof line, "Configure(%d)", itemNumber);
@@ -189,6 +213,8 @@ int Host::CopyFromPc(bool move, int opMode) {
       items.push_back(pc_.items[i]);
       items.back().Flags |= farapi::PPIF_SELECTED;
     }
+  if (opMode == 0 && !CopyDialog(move, items))
+    return -1;
   // FAR works in the source panel's folder.
   if (!pc_.folder.empty() && !SetCurrentDirectoryA(pc_.folder.c_str())) {
     std::lock_guard<std::mutex> lock(impl_->mutex);
@@ -212,11 +238,53 @@ int Host::DeleteSelected(int opMode) {
   return result;
 }
 
+// FAR's Copy dialog towards a plug-in's panel: the target is the panel's
+// format with a colon. False when cancelled.
+bool Host::CopyDialog(bool move,
+                      const std::vector<farapi::PluginPanelItem> &items) {
+  std::string what;
+  if (items.size() == 1) {
+    what = std::string(move ? "Rename or move" : "Copy") + " \"" +
+           ItemName(items[0]) + "\"";
+  } else {
+    what = std::string(move ? "Rename or move " : "Copy ") +
+           std::to_string(items.size()) + " items";
+  }
+  MessageRecord box;
+  box.items = {move ? "Rename/Move" : "Copy",
+               what + " to:", model_.format + ":", move ? "Rename" : "Copy",
+               "Cancel"};
+  box.buttons = 2;
+  {
+    std::lock_guard<std::mutex> lock(impl_->mutex);
+    if (impl_->ui) {
+      box.answer = impl_->ui->ShowMessage(box);
+      box.scripted = true;
+    }
+  }
+  if (!impl_->ui && cancelCopyDialog_) {
+    box.answer = 1;
+    box.scripted = true;
+  }
+  cancelCopyDialog_ = false;
+  AddLine("host dialog " + FormatBox(box, false));
+  return box.answer == 0;
+}
+
 int Host::PressKey(int key, unsigned controlState) {
-  int result = CallProcessKey(key, controlState);
-  if (result != 0)
-    return result; // taken by the plug-in, or no ProcessKey (-2)
-  if (controlState == 0 && key == VK_F5)
+  int result = SendKey(key, controlState);
+  if (result == 0)
+    HostKey(key, controlState);
+  RedrawScreen();
+  SendIdleKey();
+  return result;
+}
+
+// The keys FAR itself handles on a plug-in's panel.
+void Host::HostKey(int key, unsigned controlState) {
+  if (controlState == 0 && key == VK_F3)
+    ViewCurrent();
+  else if (controlState == 0 && key == VK_F5)
     CopyToPc(false);
   else if (controlState == 0 && key == VK_F6)
     CopyToPc(true);
@@ -226,6 +294,68 @@ int Host::PressKey(int key, unsigned controlState) {
     Refresh(true);
   else
     AddLine("(the host does nothing with " + KeyName(key, controlState) + ")");
+}
+
+namespace {
+
+// FAR's temporary folder for a file to view: %TEMP%\FTMPxxxx.
+std::string MakeViewFolder() {
+  char temp[MAX_PATH] = {};
+  DWORD n = GetTempPathA(sizeof temp, temp);
+  if (n == 0 || n >= sizeof temp)
+    return std::string();
+  for (unsigned i = 0; i < 0x10000; ++i) {
+    char folder[MAX_PATH + 16];
+    snprintf(folder, sizeof folder, "%sFTMP%04X", temp,
+             static_cast<unsigned>((GetTickCount() + i) & 0xFFFF));
+    if (CreateDirectoryA(folder, nullptr))
+      return folder;
+  }
+  return std::string();
+}
+
+unsigned long long FileSize(const std::string &path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+    return ~0ull;
+  return (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) |
+         data.nFileSizeLow;
+}
+
+} // namespace
+
+int Host::ViewCurrent() {
+  const PanelModel &m = model_;
+  if (!api_.GetFiles || m.cursor < 0 ||
+      m.cursor >= static_cast<int>(m.entries.size()) ||
+      m.entries[m.cursor].dots ||
+      (m.entries[m.cursor].item.FindData.dwFileAttributes &
+       FILE_ATTRIBUTE_DIRECTORY))
+    return 0;
+  std::string folder = MakeViewFolder();
+  if (folder.empty()) {
+    std::lock_guard<std::mutex> lock(impl_->mutex);
+    impl_->ProblemLocked("cannot make a temporary folder to view a file");
+    return 0;
+  }
+  std::vector<farapi::PluginPanelItem> items{m.entries[m.cursor].item};
+  int result =
+      CallGetFiles(items, false, folder, farapi::OPM_SILENT | farapi::OPM_VIEW);
+  std::string path = folder + "\\" + ItemName(items[0]);
+  unsigned long long size = FileSize(path);
+  if (result == 1 && size != ~0ull) {
+    AddLine("viewer: " + ItemName(items[0]) + ", " + std::to_string(size) +
+            " bytes, in %TEMP%\\FTMPxxxx");
+    std::lock_guard<std::mutex> lock(impl_->mutex);
+    if (impl_->ui)
+      impl_->ui->ViewFile(path);
+  } else if (result == 1) {
+    std::lock_guard<std::mutex> lock(impl_->mutex);
+    impl_->ProblemLocked("GetFiles for the viewer gave 1 but no file");
+  }
+  // FAR removes the copy and its folder when the viewer closes.
+  DeleteFileA(path.c_str());
+  RemoveDirectoryA(folder.c_str());
   return result;
 }
 

@@ -149,7 +149,7 @@ void Host::Impl::CheckMessageShape(MessageRecord *r, int count) {
 // the first button.
 void Host::Impl::AnswerMessage(MessageRecord *r) {
   if (r->buttons == 0) {
-    r->answer = -1;
+    r->answer = 0; // FAR's Message returns 0 for a box it only draws
     if (ui)
       ui->ShowMessage(*r);
   } else if (ui) {

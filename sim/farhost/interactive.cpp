@@ -51,6 +51,10 @@ int Interactive::Run() {
     ReadPcSide(&s);
   }
   host_.SetUi(this);
+  Resize();
+  DrawAll();
+  for (const MessageRecord &box : host_.LoadingBoxes())
+    ShowMessage(box);
   for (;;) {
     Resize();
     DrawAll();
@@ -59,6 +63,9 @@ int Interactive::Run() {
       continue;
     if (!Dispatch(k) || console_.Gone())
       break;
+    // FAR follows most keys with KEY_NONE.
+    if (sides_[0].plugin || sides_[1].plugin)
+      host_.SendIdleKey();
   }
   host_.ClosePanel();
   host_.SetUi(nullptr);

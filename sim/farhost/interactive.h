@@ -30,6 +30,7 @@ struct HelpTopic {
   std::string name;
   std::vector<HelpLine> lines;
   std::vector<std::string> links; // link targets by number
+  std::string pluginContents;     // the file's name for the help title
 };
 // Reads a topic; with formatting on, lines not starting with a blank are
 // joined to the paragraph before them.

@@ -3,6 +3,8 @@
 // questions.
 #include "sim/farhost/interactive_screen.h"
 
+#include "host/unique_handle.h"
+
 #include <algorithm>
 
 namespace farhost {
@@ -236,6 +238,56 @@ void Interactive::DrawMenu(const std::wstring &title,
                 width - 2);
   }
   screen_.Shadow(box);
+  Output();
+}
+
+// FAR's viewer, plainly: the file's text a screen at a time under a line
+// with its path; Esc, F3 or F10 close it.
+void Interactive::ViewFile(const std::string &path) {
+  std::lock_guard<std::recursive_mutex> lock(draw_);
+  std::vector<std::wstring> lines(1);
+  {
+    davu::UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      0, nullptr));
+    char buffer[4096];
+    DWORD got = 0;
+    // The first 64 KB are enough for a look at a player's file.
+    for (int chunk = 0;
+         file && chunk < 16 &&
+         ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0;
+         ++chunk)
+      for (DWORD i = 0; i < got; ++i) {
+        unsigned char c = static_cast<unsigned char>(buffer[i]);
+        if (c == '\n' || lines.back().size() >= 1000)
+          lines.emplace_back();
+        else if (c >= 32)
+          lines.back() += Wide(std::string(1, static_cast<char>(c)));
+        else if (c != '\r')
+          lines.back() += L'.';
+      }
+  }
+  ScreenModel under = screen_;
+  int rows = screen_.Height() - 2, top = 0;
+  for (;;) {
+    screen_.Fill(Rect{0, 0, screen_.Width() - 1, screen_.Height() - 1}, L' ',
+                 color::kPanel);
+    screen_.Put(0, 0, Wide(path), color::kColumnTitle, screen_.Width());
+    for (int i = 0; i < rows && top + i < static_cast<int>(lines.size()); ++i)
+      screen_.Put(0, 1 + i, lines[top + i], color::kPanel, screen_.Width());
+    screen_.Put(0, screen_.Height() - 1, L"Esc/F3/F10 close the viewer",
+                color::kKeyLabel, screen_.Width());
+    Output();
+    Key k = console_.Read();
+    if (k.Is(VK_ESCAPE) || k.Is(VK_F3) || k.Is(VK_F10) || console_.Gone())
+      break;
+    int last = std::max(static_cast<int>(lines.size()) - rows, 0);
+    if (k.Is(VK_NEXT) || k.Is(VK_DOWN))
+      top = std::min(top + (k.vk == VK_NEXT ? rows : 1), last);
+    else if (k.Is(VK_PRIOR) || k.Is(VK_UP))
+      top = std::max(top - (k.vk == VK_PRIOR ? rows : 1), 0);
+  }
+  screen_ = under;
   Output();
 }
 

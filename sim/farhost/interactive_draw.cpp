@@ -26,6 +26,18 @@ std::wstring RightAlign(const std::wstring &text, int width) {
   return std::wstring(width - text.size(), L' ') + text;
 }
 
+// A size as FAR fits it into its column: the digits, or kilobytes (then
+// megabytes...) rounded, as "1758 K".
+std::wstring SizeInColumn(unsigned long long size, int width) {
+  std::wstring text = std::to_wstring(size);
+  const wchar_t *units = L"KMGT";
+  for (int u = 0; static_cast<int>(text.size()) > width && units[u]; ++u) {
+    size = (size + 512) / 1024;
+    text = std::to_wstring(size) + L" " + units[u];
+  }
+  return text;
+}
+
 void DateTime(const FILETIME &time, wchar_t *date, wchar_t *clock) {
   date[0] = clock[0] = 0;
   FILETIME local;
@@ -38,16 +50,22 @@ void DateTime(const FILETIME &time, wchar_t *date, wchar_t *clock) {
   swprintf(clock, 6, L"%02u:%02u", st.wHour, st.wMinute);
 }
 
-const char *const kPlainLabels[12] = {"Help",   "",       "",       "",
-                                      "Copy",   "RenMov", "MkFold", "Delete",
-                                      "ConfMn", "Quit",   "Plugin", ""};
-const char *const kAltLabels[12] = {"Left", "Right", "", "", "", "",
-                                    "",     "",      "", "", "", ""};
+// FAR's own labels, by the groups of KeyBarTitles: plain, Ctrl, Alt, Shift.
+const char *const kFarLabels[4][12] = {
+    {"Help", "UserMn", "View", "Edit", "Copy", "RenMov", "MkFold", "Delete",
+     "ConfMn", "Quit", "Plugin", "Screen"},
+    {"Left", "Right", "Name", "Extens", "Modifn", "Size", "Unsort", "Creatn",
+     "Access", "Descr", "Owner", "Sort"},
+    {"Left", "Right", "View..", "Edit..", "Print", "MkLink", "Find", "Histry",
+     "Video", "Tree", "ViewHs", "FoldHs"},
+    {"Add", "Extrct", "ArcCmd", "Edit..", "Copy", "Rename", "", "Delete",
+     "Save", "Last", "Group", "SelUp"}};
 
 } // namespace
 
 extern const char kHint[];
-const char kHint[] = "Ctrl+F1/F2=Alt+F1/F2  Ctrl+B: Shift bar  click the bar";
+const char kHint[] =
+    "Ctrl+F1/F2=Alt+F1/F2  Ctrl+B: Shift bar  Ctrl+V: view  click the bar";
 
 void Interactive::Output() {
   std::lock_guard<std::recursive_mutex> lock(draw_);
@@ -101,57 +119,96 @@ std::vector<Row> Interactive::Rows(int index) const {
 
 std::wstring Interactive::Title(int index) const {
   const Side &s = sides_[index];
-  if (s.plugin)
-    return L" " + Wide(host_.Model().title) + L" ";
+  if (s.plugin) // as given: FAR adds no blanks to a plug-in's title
+    return Wide(host_.Model().title);
   return L" " + Wide(s.folder) + L" ";
 }
 
 void Interactive::DrawPanel(int index) {
   Rect r = PanelRect(index);
-  Side &s = sides_[index];
   screen_.Fill(r, L' ', color::kPanel);
   screen_.Frame(r, true, color::kPanel);
-  int inner = r.Width() - 2;
-  // Columns: name, size (10), date (8), time (5), with separators.
-  int nameWidth = std::max(inner - 26, 6);
-  int cols[4] = {r.x1 + 1, r.x1 + 2 + nameWidth, r.x1 + 13 + nameWidth,
-                 r.x1 + 22 + nameWidth};
-  int widths[4] = {nameWidth, 10, 8, 5};
-  int listTop = r.y1 + 2, listRows = ListHeight();
-  DrawColumns(r, cols, widths, listTop + listRows);
-
+  if (sides_[index].fullView)
+    DrawFullView(index, r);
+  else
+    DrawMediumView(index, r);
   std::vector<Row> rows = Rows(index);
   int cursor = Cursor(index);
-  int &top = s.plugin ? topPlugin_ : s.top;
-  if (cursor < top)
-    top = cursor;
-  if (cursor >= top + listRows)
-    top = cursor - listRows + 1;
-  top = std::max(0, std::min(top, std::max(0, (int)rows.size() - listRows)));
-  for (int i = 0; i < listRows && top + i < static_cast<int>(rows.size());
-       ++i) {
-    const Row &row = rows[top + i];
-    bool atCursor = index == active_ && top + i == cursor;
-    uint16_t attr =
-        row.selected
-            ? (atCursor ? color::kSelectedCursor : color::kSelected)
-            : (atCursor ? color::kCursor
-                        : (row.folder ? color::kFolder : color::kPanel));
-    if (atCursor || row.selected) {
-      for (int x = r.x1 + 1; x < r.x2; ++x)
-        screen_.PutCell(x, listTop + i, screen_.At(x, listTop + i).ch, attr);
-    }
-    DrawRow(cols, widths, listTop + i, row, attr);
-  }
   if (cursor >= 0 && cursor < static_cast<int>(rows.size()))
     DrawStatus(r, rows[cursor]);
   DrawPanelTitle(index, rows);
 }
 
-void Interactive::DrawColumns(const Rect &r, const int *cols, const int *widths,
+// The first item shown, moved so that the cursor stays in sight.
+static int Scrolled(int top, int cursor, int shown, int count) {
+  if (cursor < top)
+    top = cursor;
+  if (cursor >= top + shown)
+    top = cursor - shown + 1;
+  return std::max(0, std::min(top, std::max(0, count - shown)));
+}
+
+uint16_t Interactive::RowAttr(int index, int item, const Row &row) const {
+  bool atCursor = index == active_ && item == Cursor(index);
+  if (row.selected)
+    return atCursor ? color::kSelectedCursor : color::kSelected;
+  return atCursor ? color::kCursor
+                  : (row.folder ? color::kFolder : color::kPanel);
+}
+
+// Full: name, size (6, "1758 K" when the digits do not fit), date (8),
+// time (5), with separators.
+void Interactive::DrawFullView(int index, const Rect &r) {
+  int inner = r.Width() - 2;
+  int nameWidth = std::max(inner - 22, 6);
+  int cols[4] = {r.x1 + 1, r.x1 + 2 + nameWidth, r.x1 + 9 + nameWidth,
+                 r.x1 + 18 + nameWidth};
+  int widths[4] = {nameWidth, 6, 8, 5};
+  const wchar_t *const heads[4] = {L"Name", L"Size", L"Date", L"Time"};
+  int listTop = r.y1 + 2, listRows = ListHeight();
+  DrawColumns(r, heads, cols, widths, 4, listTop + listRows);
+  std::vector<Row> rows = Rows(index);
+  int &top = sides_[index].plugin ? topPlugin_ : sides_[index].top;
+  top = Scrolled(top, Cursor(index), listRows, static_cast<int>(rows.size()));
+  for (int i = 0; i < listRows && top + i < static_cast<int>(rows.size());
+       ++i) {
+    const Row &row = rows[top + i];
+    uint16_t attr = RowAttr(index, top + i, row);
+    if (attr != color::kPanel && attr != color::kFolder)
+      for (int x = r.x1 + 1; x < r.x2; ++x)
+        screen_.PutCell(x, listTop + i, screen_.At(x, listTop + i).ch, attr);
+    DrawRow(cols, widths, listTop + i, row, attr);
+  }
+}
+
+// Medium: names only, in two columns filled top to bottom.
+void Interactive::DrawMediumView(int index, const Rect &r) {
+  int inner = r.Width() - 2;
+  int firstWidth = (inner - 1) / 2, secondWidth = inner - 1 - firstWidth;
+  int cols[2] = {r.x1 + 1, r.x1 + 2 + firstWidth};
+  int widths[2] = {firstWidth, secondWidth};
+  const wchar_t *const heads[2] = {L"Name", L"Name"};
+  int listTop = r.y1 + 2, listRows = ListHeight();
+  DrawColumns(r, heads, cols, widths, 2, listTop + listRows);
+  std::vector<Row> rows = Rows(index);
+  int &top = sides_[index].plugin ? topPlugin_ : sides_[index].top;
+  top =
+      Scrolled(top, Cursor(index), 2 * listRows, static_cast<int>(rows.size()));
+  for (int c = 0; c < 2; ++c)
+    for (int i = 0; i < listRows; ++i) {
+      int item = top + c * listRows + i;
+      if (item >= static_cast<int>(rows.size()))
+        return;
+      screen_.Put(cols[c], listTop + i,
+                  FitName(Wide(rows[item].name), widths[c]),
+                  RowAttr(index, item, rows[item]));
+    }
+}
+
+void Interactive::DrawColumns(const Rect &r, const wchar_t *const *heads,
+                              const int *cols, const int *widths, int count,
                               int statusSep) {
-  const wchar_t *heads[4] = {L"Name", L"Size", L"Date", L"Time"};
-  for (int c = 0; c < 4; ++c) {
+  for (int c = 0; c < count; ++c) {
     screen_.Put(cols[c], r.y1 + 1, Centre(heads[c], widths[c]),
                 color::kColumnTitle);
     if (c > 0) {
@@ -161,7 +218,7 @@ void Interactive::DrawColumns(const Rect &r, const int *cols, const int *widths,
     }
   }
   screen_.Separator(r.x1, r.x2, statusSep, true, color::kPanel);
-  for (int c = 1; c < 4; ++c)
+  for (int c = 1; c < count; ++c)
     screen_.PutCell(cols[c] - 1, statusSep, L'\x2534', color::kPanel);
 }
 
@@ -173,7 +230,7 @@ void Interactive::DrawRow(const int *cols, const int *widths, int y,
   else if (row.folder)
     size = L"Folder";
   else
-    size = std::to_wstring(row.size);
+    size = SizeInColumn(row.size, widths[1]);
   wchar_t d[9] = {}, t[6] = {};
   DateTime(row.time, d, t);
   screen_.Put(cols[0], y, FitName(Wide(row.name), widths[0]), attr);
@@ -236,11 +293,8 @@ void Interactive::DrawKeyBar() {
     int x = k * slot;
     std::wstring number = std::to_wstring(k + 1);
     screen_.Put(x, y, number, color::kKeyNumber);
-    std::string label;
-    if (barGroup_ == 0)
-      label = kPlainLabels[k];
-    else if (barGroup_ == 2)
-      label = kAltLabels[k];
+    std::string label = barGroup_ < 4 ? kFarLabels[barGroup_][k] : "";
+    // A key the plug-in leaves empty (null) keeps FAR's label.
     if (plugin && m.keyBar[barGroup_][k].set)
       label = m.keyBar[barGroup_][k].text;
     int room = (k == 11 ? w - x : slot) - static_cast<int>(number.size());
@@ -251,6 +305,9 @@ void Interactive::DrawKeyBar() {
 }
 
 void Interactive::DrawAll() {
+  // FAR asks for the panel's description on every redraw.
+  if (sides_[0].plugin || sides_[1].plugin)
+    host_.RedrawScreen();
   std::lock_guard<std::recursive_mutex> lock(draw_);
   screen_.Fill(Rect{0, 0, screen_.Width() - 1, screen_.Height() - 1}, L' ',
                0x07);

@@ -86,6 +86,9 @@ HelpTopic ReadHelpTopic(const std::string &path, const std::string &topic) {
   while (std::getline(in, line)) {
     if (!line.empty() && line.back() == '\r')
       line.pop_back();
+    const char kContents[] = ".PluginContents=";
+    if (line.compare(0, sizeof kContents - 1, kContents) == 0)
+      out.pluginContents = line.substr(sizeof kContents - 1);
     if (!inside) {
       if (line.size() > 1 && line[0] == '@' && line[1] != '-' &&
           line[1] != '+' && SameName(line.substr(1), topic))

@@ -16,6 +16,7 @@ struct Interactive::HelpView {
   std::vector<std::string> links;
   int rows = 0; // body rows that fit
   int top = 0, link = -1;
+  std::wstring title;
 };
 
 void Interactive::Help(const std::string &first) {
@@ -39,7 +40,9 @@ bool Interactive::HelpPage(const std::string &file, std::string *topicName,
     return true;
   }
   HelpView v;
-  v.width = std::min(screen_.Width(), 76);
+  // FAR's help window: 92 columns where the screen has them.
+  v.width = std::min(screen_.Width(), 92);
+  v.title = L" Help - " + Wide(topic.pluginContents) + L" ";
   v.box =
       Rect{(screen_.Width() - v.width) / 2, 0,
            (screen_.Width() - v.width) / 2 + v.width - 1, screen_.Height() - 1};
@@ -63,7 +66,7 @@ bool Interactive::HelpPage(const std::string &file, std::string *topicName,
 void Interactive::DrawHelp(const HelpView &v) {
   screen_.Fill(v.box, L' ', color::kHelp);
   screen_.Frame(v.box, true, color::kHelp);
-  std::wstring t = L" Help ";
+  const std::wstring &t = v.title;
   screen_.Put(v.box.x1 + (v.width - static_cast<int>(t.size())) / 2, v.box.y1,
               t, color::kHelp);
   int y = v.box.y1 + 1;

@@ -29,6 +29,11 @@ const Interactive::KeyCommand Interactive::kKeyCommands[] = {
     // The bar of the plug-in's Shift labels, for terminals that do not
     // report a held Shift key.
     {'B', farapi::PKF_CONTROL, 0, true, &Interactive::ToggleBarKey},
+    // FAR's Medium and Full views (Ctrl+2, Ctrl+3); Ctrl+V switches between
+    // them where a terminal keeps Ctrl+digit for itself.
+    {'2', farapi::PKF_CONTROL, 0, true, &Interactive::ViewModeKey},
+    {'3', farapi::PKF_CONTROL, 0, true, &Interactive::ViewModeKey},
+    {'V', farapi::PKF_CONTROL, 0, true, &Interactive::ViewModeKey},
     {VK_F10, 0, 0, true, &Interactive::QuitKey},
     {VK_TAB, 0, 0, true, &Interactive::SwitchPanelKey},
     {VK_F1, farapi::PKF_ALT, 0, true, &Interactive::DiskMenuKey},
@@ -36,6 +41,7 @@ const Interactive::KeyCommand Interactive::kKeyCommands[] = {
     {VK_F11, 0, 0, false, &Interactive::PluginsMenuKey},
     {VK_F9, 0, 0, false, &Interactive::ConfigureKey},
     {VK_F1, 0, 0, false, &Interactive::HelpKey},
+    {VK_F3, 0, 0, false, &Interactive::ViewKey},
     {VK_F5, 0, 0, false, &Interactive::CopyKey},
     {VK_F6, 0, 0, false, &Interactive::CopyKey},
     {VK_F8, 0, 0, false, &Interactive::DeleteKey},
@@ -45,6 +51,8 @@ const Interactive::KeyCommand Interactive::kKeyCommands[] = {
     {VK_PRIOR, 0, 0, false, &Interactive::MoveKey},
     {VK_NEXT, 0, 0, false, &Interactive::MoveKey},
     {VK_HOME, 0, 0, false, &Interactive::MoveKey},
+    {VK_LEFT, 0, 0, false, &Interactive::MoveKey},
+    {VK_RIGHT, 0, 0, false, &Interactive::MoveKey},
     {VK_END, 0, 0, false, &Interactive::MoveKey},
     {VK_INSERT, 0, 0, false, &Interactive::InsertKey},
     {VK_ADD, 0, L'+', false, &Interactive::SelectAllKey},
@@ -73,11 +81,11 @@ bool Interactive::Dispatch(const Key &in) {
   return command ? (this->*command->handle)(k) : true;
 }
 
-// FAR offers every key to the plug-in's panel first; true when taken.
+// FAR offers every key to the plug-in's panel first, pre-processed and
+// then plainly; true when taken.
 bool Interactive::OfferToPlugin(const Key &k) {
-  if (!sides_[active_].plugin || host_.CallProcessKey(k.vk, k.state) <= 0)
+  if (!sides_[active_].plugin || host_.SendKey(k.vk, k.state) <= 0)
     return false;
-  host_.Redraw();
   RereadAll();
   return true;
 }
@@ -99,7 +107,9 @@ void Interactive::ClickPanels(const Key &k) {
     if (k.x >= r.x1 && k.x <= r.x2 && row >= 0 && row < ListHeight()) {
       active_ = i;
       int top = sides_[i].plugin ? topPlugin_ : sides_[i].top;
-      SetCursor(i, top + row);
+      // Medium view: the right column continues the left one.
+      int column = ShownColumns(i) == 2 && k.x > (r.x1 + r.x2) / 2 ? 1 : 0;
+      SetCursor(i, top + column * ListHeight() + row);
     }
   }
 }
@@ -109,6 +119,12 @@ void Interactive::ClickPanels(const Key &k) {
 
 bool Interactive::ToggleBarKey(const Key &) {
   barGroup_ = barGroup_ == 0 ? 3 : 0;
+  return true;
+}
+
+bool Interactive::ViewModeKey(const Key &k) {
+  bool &full = sides_[active_].fullView;
+  full = k.vk == 'V' ? !full : k.vk == '3';
   return true;
 }
 
@@ -140,6 +156,12 @@ bool Interactive::ConfigureKey(const Key &) {
 
 bool Interactive::HelpKey(const Key &) {
   Help("Contents");
+  return true;
+}
+
+bool Interactive::ViewKey(const Key &) {
+  if (sides_[active_].plugin)
+    host_.ViewCurrent();
   return true;
 }
 

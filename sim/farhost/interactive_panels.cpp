@@ -121,7 +121,7 @@ void Interactive::ToggleSelection(int index, int row, int mode) {
 }
 
 void Interactive::Move(const Key &k) {
-  int page = std::max(ListHeight() - 1, 1);
+  int page = std::max(ShownColumns(active_) * ListHeight() - 1, 1);
   int c = Cursor(active_), n = Count(active_);
   if (k.vk == VK_UP)
     c -= 1;
@@ -135,6 +135,9 @@ void Interactive::Move(const Key &k) {
     c = 0;
   else if (k.vk == VK_END)
     c = n - 1;
+  else if (k.vk == VK_LEFT || k.vk == VK_RIGHT) // a column of the view
+    c += (k.vk == VK_LEFT ? -1 : 1) *
+         (ShownColumns(active_) == 2 ? ListHeight() : 1);
   SetCursor(active_, c);
 }
 
@@ -208,28 +211,43 @@ void Interactive::DiskMenu(int index) {
     if (mask & (1u << d)) {
       std::string drive = std::string(1, static_cast<char>('A' + d)) + ":";
       drives.push_back(drive);
-      items.push_back(L" " + Wide(drive) + L"  ");
+      items.push_back(Wide(drive) + L" ");
     }
   PluginMenus menus;
-  host_.GetPluginInfo(&menus);
+  host_.Menus(&menus);
   if (!menus.diskMenu.empty())
     items.push_back(L"");
+  // FAR's hot keys: a plug-in's number from 1 to 9 where it is free, else
+  // the first free digit from 0.
+  bool used[10] = {};
+  std::vector<int> digits(menus.diskMenu.size(), -1);
+  for (size_t i = 0; i < digits.size() && i < menus.diskNumbers.size(); ++i) {
+    int n = menus.diskNumbers[i];
+    if (n > 0 && n < 10 && !used[n]) {
+      used[n] = true;
+      digits[i] = n;
+    }
+  }
+  for (int &d : digits)
+    for (int n = 0; d < 0 && n < 10; ++n)
+      if (!used[n]) {
+        used[n] = true;
+        d = n;
+      }
   for (size_t i = 0; i < menus.diskMenu.size(); ++i) {
-    std::wstring hot = i < menus.diskNumbers.size()
-                           ? std::to_wstring(menus.diskNumbers[i])
-                           : L" ";
-    items.push_back(hot + L"  " + Wide(menus.diskMenu[i]));
+    std::wstring hot = digits[i] >= 0 ? std::to_wstring(digits[i]) : L" ";
+    items.push_back(hot + L": " + Wide(menus.diskMenu[i]));
   }
   Rect r = PanelRect(index);
   int selected = 0;
   if (sides_[index].plugin)
     selected = static_cast<int>(drives.size()) + 1;
-  int choice =
-      Menu(index == 0 ? L"Left" : L"Right", items, (r.x1 + r.x2) / 2, selected);
+  int choice = Menu(L"Drive", items, (r.x1 + r.x2) / 2, selected);
   if (choice < 0)
     return;
-  active_ = index;
+  // Picking the plug-in keeps the focus on the panel that had it.
   if (choice < static_cast<int>(drives.size())) {
+    active_ = index;
     ChangeDrive(index, drives[choice]);
     return;
   }
@@ -256,7 +274,7 @@ void Interactive::ChangeDrive(int index, const std::string &drive) {
 
 void Interactive::PluginsMenu() {
   PluginMenus menus;
-  host_.GetPluginInfo(&menus);
+  host_.Menus(&menus);
   std::vector<std::wstring> items;
   for (const std::string &s : menus.pluginMenu)
     items.push_back(Wide(s));

@@ -65,6 +65,9 @@ struct Side {
   std::vector<PcItem> items;
   std::set<std::string> selected;
   int cursor = 0, top = 0;
+  // FAR's view of a panel without modes of a plug-in's own: Medium (names
+  // in two columns) as FAR starts, or Full (name, size, date, time).
+  bool fullView = false;
 };
 
 void ReadPcSide(Side *side);
@@ -96,6 +99,7 @@ public:
   void RestoreScreen(int number) override;
   void Text(int x, int y, int color, const char *text) override;
   void Flush() override { Output(); }
+  void ViewFile(const std::string &path) override;
 
 private:
   friend class ModalDialog;
@@ -107,10 +111,14 @@ private:
   void Output();
   void DrawAll();
   void DrawPanel(int index);
-  void DrawColumns(const Rect &r, const int *cols, const int *widths,
-                   int statusSep);
+  void DrawColumns(const Rect &r, const wchar_t *const *heads, const int *cols,
+                   const int *widths, int count, int statusSep);
   void DrawRow(const int *cols, const int *widths, int y, const Row &row,
                uint16_t attr);
+  void DrawFullView(int index, const Rect &r);
+  void DrawMediumView(int index, const Rect &r);
+  uint16_t RowAttr(int index, int item, const Row &row) const;
+  int ShownColumns(int index) const { return sides_[index].fullView ? 1 : 2; }
   void DrawStatus(const Rect &r, const Row &row);
   void DrawPanelTitle(int index, const std::vector<Row> &rows);
   void DrawKeyBar();
@@ -171,6 +179,7 @@ private:
   void ClickPanels(const Key &click);
   bool OfferToPlugin(const Key &key);
   bool ToggleBarKey(const Key &key);
+  bool ViewModeKey(const Key &key);
   bool QuitKey(const Key &key);
   bool SwitchPanelKey(const Key &key);
   bool DiskMenuKey(const Key &key);
@@ -178,6 +187,7 @@ private:
   bool ConfigureKey(const Key &key);
   bool HelpKey(const Key &key);
   bool CopyKey(const Key &key);
+  bool ViewKey(const Key &key);
   bool DeleteKey(const Key &key);
   bool RereadKey(const Key &key);
   bool MoveKey(const Key &key);

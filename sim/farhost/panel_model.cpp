@@ -20,6 +20,10 @@ void Host::CallGetOpenPluginInfo() {
   if (!panel_ || !api_.GetOpenPluginInfo)
     return;
   farapi::OpenPluginInfo info{};
+  {
+    std::lock_guard<std::mutex> lock(impl_->mutex);
+    ++impl_->openInfoCalls;
+  }
   api_.GetOpenPluginInfo(panel_, &info);
   model_.flags = info.Flags;
   model_.title = info.PanelTitle ? info.PanelTitle : "";
@@ -59,27 +63,16 @@ void Host::Redraw() {
   CallGetOpenPluginInfo();
 }
 
-void Host::FreeListing() {
-  if (!listingHeld_)
+void Host::RedrawScreen() {
+  if (!panel_)
     return;
-  farapi::PluginPanelItem *items = listing_;
-  int count = listingCount_;
-  listingHeld_ = false;
-  listing_ = nullptr;
-  listingCount_ = 0;
-  {
-    std::lock_guard<std::mutex> lock(impl_->mutex);
-    ++impl_->findDataFreed;
-    if (items)
-      impl_->outstandingArrays.erase(items);
-  }
-  if (api_.FreeFindData)
-    api_.FreeFindData(panel_, items, count);
-  if (options_.echoCalls) {
-    char line[64];
-    snprintf(line, sizeof line, "FreeFindData(%d items)", count);
-    AddLine(line);
-  }
+  CallGetOpenPluginInfo(); // the panel
+  CallGetOpenPluginInfo(); // its title and key bar
+}
+
+int Host::OpenInfoCalls() const {
+  std::lock_guard<std::mutex> lock(impl_->mutex);
+  return impl_->openInfoCalls;
 }
 
 void Host::ReadListing(bool keepSelection) {
@@ -93,14 +86,14 @@ void Host::ReadListing(bool keepSelection) {
   std::string cursorName;
   if (cursorIndex >= 0 && cursorIndex < static_cast<int>(model_.entries.size()))
     cursorName = model_.entries[cursorIndex].Name();
-  FreeListing();
   TakeListing();
   FillEntries(keepSelection ? &selected : nullptr);
   SortEntries();
   PlaceCursor(cursorName, cursorIndex);
 }
 
-// GetFindData, with the array entered in the ledger until FreeFindData.
+// GetFindData, the host's copy of the items, and FreeFindData at once, as
+// FAR does; the array stays in the ledger only between the two calls.
 void Host::TakeListing() {
   farapi::PluginPanelItem *items = nullptr;
   int count = 0;
@@ -119,12 +112,30 @@ void Host::TakeListing() {
       impl_->outstandingArrays.insert(items);
     ++impl_->findDataGiven;
   }
-  listing_ = items;
-  listingCount_ = count;
-  listingHeld_ = true;
+  listing_.assign(items, items + count);
+  // The strings belong to the plug-in and go with FreeFindData.
+  for (farapi::PluginPanelItem &item : listing_) {
+    item.Description = nullptr;
+    item.Owner = nullptr;
+    item.CustomColumnData = nullptr;
+    item.CustomColumnNumber = 0;
+  }
   if (options_.echoCalls) {
     char line[64];
     snprintf(line, sizeof line, "GetFindData -> %d, %d items", result, count);
+    AddLine(line);
+  }
+  {
+    std::lock_guard<std::mutex> lock(impl_->mutex);
+    ++impl_->findDataFreed;
+    if (items)
+      impl_->outstandingArrays.erase(items);
+  }
+  if (api_.FreeFindData)
+    api_.FreeFindData(panel_, items, count);
+  if (options_.echoCalls) {
+    char line[64];
+    snprintf(line, sizeof line, "FreeFindData(%d items)", count);
     AddLine(line);
   }
 }
@@ -142,10 +153,10 @@ void Host::FillEntries(const std::set<std::string> *keep) {
              "..");
     model_.entries.push_back(dots);
   }
-  for (int i = 0; i < listingCount_; ++i) {
+  for (size_t i = 0; i < listing_.size(); ++i) {
     PanelEntry e;
     e.item = listing_[i];
-    e.order = i;
+    e.order = static_cast<int>(i);
     if (keep && keep->count(e.Name()))
       e.item.Flags |= farapi::PPIF_SELECTED;
     else if (keep)

@@ -4,6 +4,7 @@
 
 #include "host/unique_handle.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -32,6 +33,35 @@ void BindExports(HMODULE module, Host::Exports *api) {
   Bind(module, "ClosePlugin", &api->ClosePlugin);
 }
 
+// Every *.dll under the folder, sub-folders too, in name order (a folder's
+// files before its sub-folders).
+void FindDlls(const std::string &folder, std::vector<std::string> *out) {
+  std::vector<std::string> files, folders;
+  WIN32_FIND_DATAA data;
+  davu::UniqueFind search(FindFirstFileA((folder + "*").c_str(), &data));
+  if (!search)
+    return;
+  do {
+    std::string name = data.cFileName;
+    if (name == "." || name == "..")
+      continue;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+      folders.push_back(name);
+    else if (name.size() > 4 &&
+             _stricmp(name.c_str() + name.size() - 4, ".dll") == 0)
+      files.push_back(name);
+  } while (FindNextFileA(search.Get(), &data));
+  auto byName = [](const std::string &a, const std::string &b) {
+    return _stricmp(a.c_str(), b.c_str()) < 0;
+  };
+  std::sort(files.begin(), files.end(), byName);
+  std::sort(folders.begin(), folders.end(), byName);
+  for (const std::string &f : files)
+    out->push_back(folder + f);
+  for (const std::string &f : folders)
+    FindDlls(folder + f + "\\", out);
+}
+
 } // namespace
 
 // --- construction and loading ---------------------------------------------
@@ -55,7 +85,7 @@ Host::~Host() {
 void Host::ClosePanel() {
   if (!panel_)
     return;
-  FreeListing();
+  listing_.clear();
   if (api_.ClosePlugin)
     api_.ClosePlugin(panel_);
   panel_ = nullptr;
@@ -67,14 +97,78 @@ bool Host::Load(const std::string &pluginFolder, std::string *error,
   std::string &err = error ? *error : dummy;
   SetFileApisToOEM();
   ConsoleInput(); // the plug-in keeps the input handle from its first poll
-  if (!FindPluginFolder(pluginFolder, dllName, &err) ||
-      !LoadModule(callStartup, &err))
+  if (!FindPluginFolder(pluginFolder, dllName, &err))
+    return false;
+  ScanPluginFolder();
+  if (!options_.cachedStart && !LoadModule(callStartup, &err))
     return false;
   ReadLanguageFiles();
   FillStartupInfo();
-  if (callStartup)
+  if (callStartup && !options_.cachedStart) {
     CallSetStartupInfo();
+    // FAR fills its plug-in cache from the menus at the first start.
+    if (GetPluginInfo(nullptr) && options_.echoCalls)
+      AddLine("GetPluginInfo");
+  }
   return true;
+}
+
+bool Host::EnsureLoaded() {
+  if (module_)
+    return true;
+  std::string err;
+  if (!LoadModule(true, &err)) {
+    std::lock_guard<std::mutex> lock(impl_->mutex);
+    impl_->ProblemLocked(err);
+    return false;
+  }
+  return CallSetStartupInfo();
+}
+
+// FAR loads every DLL under its plug-ins folder to look for the exports of
+// a plug-in; one that has none is freed. The plug-in's own DLL is loaded
+// by LoadModule.
+void Host::ScanPluginFolder() {
+  std::vector<std::string> dlls;
+  FindDlls(folder_, &dlls);
+  for (const std::string &path : dlls)
+    if (_stricmp(path.c_str(), modulePath_.c_str()) != 0)
+      ProbeForeignDll(path);
+}
+
+void Host::ProbeForeignDll(const std::string &path) {
+  std::string shown = path.substr(folder_.size());
+  davu::UniqueModule module(
+      LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+  if (!module) {
+    DWORD error = GetLastError();
+    // FAR passes over files that are no DLL of this machine in silence.
+    if (error == ERROR_BAD_EXE_FORMAT || error == ERROR_PROC_NOT_FOUND) {
+      AddLine("scan: " + shown + " is no loadable DLL, passed over");
+      return;
+    }
+    HostBox({"Error", "Error loading plugin module", path, "Ok"}, 1,
+            farapi::FMSG_WARNING);
+    return;
+  }
+  bool plugin = GetProcAddress(module.Get(), "OpenPlugin") ||
+                GetProcAddress(module.Get(), "OpenFilePlugin") ||
+                GetProcAddress(module.Get(), "SetStartupInfo");
+  AddLine("scan: " + shown +
+          (plugin ? " is another plug-in, not hosted here: freed"
+                  : " has no plug-in exports: freed"));
+}
+
+// A box of the host's own: kept for the screen, answered with its first
+// button, written into the transcript.
+void Host::HostBox(const std::vector<std::string> &items, int buttons,
+                   DWORD flags) {
+  MessageRecord box;
+  box.flags = flags;
+  box.items = items;
+  box.buttons = buttons;
+  loadingBoxes_.push_back(box);
+  AddLine("host " + FormatBox(box, false));
 }
 
 bool Host::FindPluginFolder(const std::string &pluginFolder,
@@ -168,7 +262,7 @@ bool Host::CallSetStartupInfo() {
 }
 
 bool Host::GetPluginInfo(PluginMenus *menus) {
-  if (!api_.GetPluginInfo)
+  if (!EnsureLoaded() || !api_.GetPluginInfo)
     return false;
   farapi::PluginInfo info{};
   api_.GetPluginInfo(&info);
@@ -191,6 +285,106 @@ bool Host::GetPluginInfo(PluginMenus *menus) {
         info.PluginConfigStrings[i] ? info.PluginConfigStrings[i] : "(null)");
   m.hasPrefix = info.CommandPrefix != nullptr;
   m.prefix = info.CommandPrefix ? info.CommandPrefix : "";
+  SaveMenuCache(m);
+  if (menus)
+    *menus = m;
+  return true;
+}
+
+bool Host::Menus(PluginMenus *menus) {
+  if (!module_ && options_.cachedStart && LoadMenuCache(menus))
+    return true;
+  return GetPluginInfo(menus);
+}
+
+// FAR keeps its plug-in cache per user in the registry; the host keeps the
+// menus under its root key, so that they go with it.
+namespace {
+
+std::string CacheKey(const std::string &root) {
+  return root + "\\farhost plug-in cache";
+}
+
+void PutString(HKEY key, const std::string &name, const std::string &text) {
+  RegSetValueExA(key, name.c_str(), 0, REG_SZ,
+                 reinterpret_cast<const BYTE *>(text.c_str()),
+                 static_cast<DWORD>(text.size() + 1));
+}
+
+void PutNumber(HKEY key, const std::string &name, DWORD value) {
+  RegSetValueExA(key, name.c_str(), 0, REG_DWORD,
+                 reinterpret_cast<const BYTE *>(&value), sizeof value);
+}
+
+bool GetString(HKEY key, const std::string &name, std::string *text) {
+  char buffer[1024] = {};
+  DWORD size = sizeof buffer - 1, type = 0;
+  if (RegQueryValueExA(key, name.c_str(), nullptr, &type,
+                       reinterpret_cast<BYTE *>(buffer),
+                       &size) != ERROR_SUCCESS ||
+      type != REG_SZ)
+    return false;
+  *text = buffer;
+  return true;
+}
+
+bool GetNumber(HKEY key, const std::string &name, DWORD *value) {
+  DWORD size = sizeof *value, type = 0;
+  return RegQueryValueExA(key, name.c_str(), nullptr, &type,
+                          reinterpret_cast<BYTE *>(value),
+                          &size) == ERROR_SUCCESS &&
+         type == REG_DWORD;
+}
+
+} // namespace
+
+void Host::SaveMenuCache(const PluginMenus &menus) {
+  davu::UniqueRegistryKey key;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, CacheKey(options_.rootKey).c_str(), 0,
+                      nullptr, 0, KEY_WRITE, nullptr, key.Receive(),
+                      nullptr) != ERROR_SUCCESS)
+    return;
+  PutNumber(key.Get(), "DiskMenuCount",
+            static_cast<DWORD>(menus.diskMenu.size()));
+  for (size_t i = 0; i < menus.diskMenu.size(); ++i) {
+    PutString(key.Get(), "DiskMenu" + std::to_string(i), menus.diskMenu[i]);
+    PutNumber(key.Get(), "DiskNumber" + std::to_string(i),
+              i < menus.diskNumbers.size()
+                  ? static_cast<DWORD>(menus.diskNumbers[i])
+                  : 0);
+  }
+  PutNumber(key.Get(), "PluginMenuCount",
+            static_cast<DWORD>(menus.pluginMenu.size()));
+  for (size_t i = 0; i < menus.pluginMenu.size(); ++i)
+    PutString(key.Get(), "PluginMenu" + std::to_string(i), menus.pluginMenu[i]);
+}
+
+bool Host::LoadMenuCache(PluginMenus *menus) const {
+  davu::UniqueRegistryKey key;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, CacheKey(options_.rootKey).c_str(), 0,
+                    KEY_READ, key.Receive()) != ERROR_SUCCESS)
+    return false;
+  PluginMenus m;
+  DWORD disks = 0, plugins = 0;
+  if (!GetNumber(key.Get(), "DiskMenuCount", &disks) ||
+      !GetNumber(key.Get(), "PluginMenuCount", &plugins) || disks > 64 ||
+      plugins > 64)
+    return false;
+  for (DWORD i = 0; i < disks; ++i) {
+    std::string text;
+    DWORD number = 0;
+    if (!GetString(key.Get(), "DiskMenu" + std::to_string(i), &text) ||
+        !GetNumber(key.Get(), "DiskNumber" + std::to_string(i), &number))
+      return false;
+    m.diskMenu.push_back(text);
+    m.diskNumbers.push_back(static_cast<int>(number));
+  }
+  for (DWORD i = 0; i < plugins; ++i) {
+    std::string text;
+    if (!GetString(key.Get(), "PluginMenu" + std::to_string(i), &text))
+      return false;
+    m.pluginMenu.push_back(text);
+  }
   if (menus)
     *menus = m;
   return true;

@@ -112,12 +112,16 @@ MessageLayout LayoutMessage(const std::vector<std::wstring> &lines,
                             const std::vector<std::wstring> &buttons,
                             int screenWidth, int screenHeight) {
   MessageLayout m;
+  // FAR's message buttons have no brackets: " Ok " side by side, so that
+  // two blanks part their words; a row too wide drops the outer blanks.
+  int gap = 0;
   auto rowOf = [&](bool compact) {
     m.buttonText.clear();
-    int width = -1;
+    gap = compact ? 1 : 0;
+    int width = -gap;
     for (const std::wstring &b : buttons) {
-      m.buttonText.push_back(compact ? L"[" + b + L"]" : L"[ " + b + L" ]");
-      width += static_cast<int>(m.buttonText.back().size()) + 1;
+      m.buttonText.push_back(compact ? b : L" " + b + L" ");
+      width += static_cast<int>(m.buttonText.back().size()) + gap;
     }
     return std::max(width, 0);
   };
@@ -126,7 +130,7 @@ MessageLayout LayoutMessage(const std::vector<std::wstring> &lines,
   const int inside = 4;
   int rowWidth = rowOf(false);
   if (rowWidth + inside > screenWidth)
-    rowWidth = rowOf(true); // too many buttons: "[Ok]" instead of "[ Ok ]"
+    rowWidth = rowOf(true); // too many buttons: "Ok" instead of " Ok "
   int widest = rowWidth;
   for (const std::wstring &l : lines)
     widest = std::max(widest, static_cast<int>(l.size()));
@@ -147,7 +151,7 @@ MessageLayout LayoutMessage(const std::vector<std::wstring> &lines,
     int x = m.box.x1 + (width - rowWidth) / 2;
     for (const std::wstring &b : m.buttonText) {
       m.buttonX.push_back(x);
-      x += static_cast<int>(b.size()) + 1;
+      x += static_cast<int>(b.size()) + gap;
     }
   }
   return m;

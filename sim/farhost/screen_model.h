@@ -94,7 +94,7 @@ struct MessageLayout {
   int firstLine = 0;                    // screen row of the first text line
   int buttonRow = -1;                   // screen row of the buttons, -1 none
   std::vector<int> buttonX;             // screen column of each button
-  std::vector<std::wstring> buttonText; // "[ Ok ]" forms
+  std::vector<std::wstring> buttonText; // " Ok " forms
 };
 MessageLayout LayoutMessage(const std::vector<std::wstring> &lines,
                             const std::vector<std::wstring> &buttons,

@@ -5,6 +5,7 @@
 
 #include "sim/farhost/script_words.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace farhost {
@@ -17,12 +18,16 @@ const char kScriptCommands[] =
     "  show panel|info|keybar|pc|plugininfo|problems\n"
     "  cursor NAME|#INDEX         select NAME|#INDEX...|all\n"
     "  unselect NAME|#INDEX...|all\n"
-    "  key [ctrl+][alt+][shift+]KEY   ProcessKey, then the host's own keys\n"
+    "  key [ctrl+][alt+][shift+]KEY   ProcessKey (pre-processed, then "
+    "plain),\n"
+    "                             the host's own keys (F3 views), KEY_NONE\n"
     "  copy|move [silent] [find]  GetFiles of the selection to the PC "
     "folder\n"
     "  delete [silent]            DeleteFiles of the selection\n"
     "  pc folder PATH             pc select|unselect NAME...|all\n"
-    "  pc copy|pc move [silent]   PutFiles of the PC selection\n"
+    "  pc copy|pc move [silent|cancel]  FAR's Copy dialog (cancel: Escape"
+    " in it),\n"
+    "                             then PutFiles of the PC selection\n"
     "  answer N|esc ...           answers for the next boxes\n"
     "  dialog N|esc [I:selected=V] [I:data=TEXT]   answer for the next "
     "dialog\n"
@@ -72,6 +77,7 @@ private:
   struct Command {
     const char *name;
     Handler handle;
+    bool userAction; // FAR redraws its screen after it
   };
   static const Command kCommands[];
 
@@ -115,22 +121,33 @@ private:
 };
 
 const Runner::Command Runner::kCommands[] = {
-    {"open", &Runner::Open},       {"show", &Runner::Show},
-    {"cursor", &Runner::Cursor},   {"select", &Runner::Select},
-    {"unselect", &Runner::Select}, {"key", &Runner::Key},
-    {"copy", &Runner::Copy},       {"move", &Runner::Copy},
-    {"delete", &Runner::Delete},   {"pc", &Runner::Pc},
-    {"answer", &Runner::Answer},   {"dialog", &Runner::Dialog},
-    {"escape", &Runner::Escape},   {"configure", &Runner::Configure},
-    {"sort", &Runner::Sort},       {"update", &Runner::Update},
-    {"redraw", &Runner::Redraw},   {"note", &Runner::Note},
-    {"help", &Runner::Help},
+    {"open", &Runner::Open, true},
+    {"show", &Runner::Show, false},
+    {"cursor", &Runner::Cursor, true},
+    {"select", &Runner::Select, true},
+    {"unselect", &Runner::Select, true},
+    {"key", &Runner::Key, false}, // PressKey redraws itself
+    {"copy", &Runner::Copy, true},
+    {"move", &Runner::Copy, true},
+    {"delete", &Runner::Delete, true},
+    {"pc", &Runner::Pc, true},
+    {"answer", &Runner::Answer, false},
+    {"dialog", &Runner::Dialog, false},
+    {"escape", &Runner::Escape, false},
+    {"configure", &Runner::Configure, true},
+    {"sort", &Runner::Sort, true},
+    {"update", &Runner::Update, true},
+    {"redraw", &Runner::Redraw, false},
+    {"note", &Runner::Note, false},
+    {"help", &Runner::Help, false},
 };
 
 void Runner::Run(const Words &w) {
   for (const Command &c : kCommands)
     if (w[0] == c.name) {
       (this->*c.handle)(w);
+      if (c.userAction)
+        host_.RedrawScreen();
       return;
     }
   throw ScriptError{"unknown command \"" + w[0] + "\""};
@@ -163,6 +180,7 @@ int Runner::OpModes(const Words &w, size_t from) {
 }
 
 void Runner::Open(const Words &w) {
+  host_.EnsureLoaded();
   NeedExport(reinterpret_cast<const void *>(host_.Api().OpenPlugin),
              "OpenPlugin");
   if (w.size() < 2 || w.size() > 3)
@@ -186,6 +204,7 @@ void Runner::Show(const Words &w) {
     host_.RereadPc();
     host_.Note(host_.FormatPc());
   } else if (what == "plugininfo") {
+    host_.EnsureLoaded();
     PluginMenus menus;
     if (!host_.GetPluginInfo(&menus))
       throw ScriptError{"the plug-in has no GetPluginInfo export"};
@@ -299,7 +318,13 @@ void Runner::PcCopy(const Words &w) {
   NeedPanel();
   NeedExport(reinterpret_cast<const void *>(host_.Api().PutFiles), "PutFiles");
   NeedPcFolder();
-  host_.CopyFromPc(w[1] == "move", OpModes(w, 2));
+  Words modes(w.begin(), w.end());
+  auto cancel = std::find(modes.begin() + 2, modes.end(), "cancel");
+  if (cancel != modes.end()) {
+    modes.erase(cancel);
+    host_.CancelNextCopyDialog();
+  }
+  host_.CopyFromPc(w[1] == "move", OpModes(modes, 2));
 }
 
 void Runner::Answer(const Words &w) {
@@ -353,6 +378,7 @@ void Runner::Escape(const Words &w) {
 }
 
 void Runner::Configure(const Words &w) {
+  host_.EnsureLoaded();
   NeedExport(reinterpret_cast<const void *>(host_.Api().Configure),
              "Configure");
   host_.Configure(w.size() > 1 ? Number(w[1], "a menu item") : 0);

@@ -136,7 +136,7 @@ void Host::PressEscapeAtProgress(int n) {
 // Checks that follow every call that may draw: held progress boxes go out,
 // screens saved during the call must be restored, unread console input is
 // taken away as FAR reads its keyboard after an operation.
-void Host::AfterOperation(const char *what) {
+void Host::AfterOperation(const char *what, bool settles) {
   std::lock_guard<std::mutex> lock(impl_->mutex);
   impl_->FlushProgressLocked();
   for (int screen : impl_->openScreens) {
@@ -147,7 +147,7 @@ void Host::AfterOperation(const char *what) {
     impl_->restoredScreens.insert(screen);
   }
   impl_->openScreens.clear();
-  if (impl_->escapeAt > 0) {
+  if (settles && impl_->escapeAt > 0) {
     char text[128];
     snprintf(text, sizeof text,
              "escape at progress box %d not reached (%d drawn)",

@@ -61,6 +61,7 @@ TEST(FarhostScript, RunsCommandsAndPrintsTheTranscript) {
                          "show panel\n");
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(run.out, "SetStartupInfo (StructSize 372)\n"
+                     "GetPluginInfo\n"
                      "> open diskmenu\n"
                      "OpenPlugin(0, 0)\n"
                      "save screen #1 (0,0,-1,-1)\n"
@@ -70,8 +71,10 @@ TEST(FarhostScript, RunsCommandsAndPrintsTheTranscript) {
                      "restore screen #1\n"
                      "OpenPlugin -> panel opened\n"
                      "GetFindData -> 1, 3 items\n"
+                     "FreeFindData(3 items)\n"
                      "> answer 1\n"
                      "> key M\n"
+                     "ProcessKey(PREPROCESS M) -> 0\n"
                      "ProcessKey(M)\n"
                      "box flags=WARNING help=\"Messages\" -> 1 \"No\"\n"
                      "  | Title\n"
@@ -79,6 +82,8 @@ TEST(FarhostScript, RunsCommandsAndPrintsTheTranscript) {
                      "  [Yes]\n"
                      "  [No]\n"
                      "ProcessKey -> 1\n"
+                     "ProcessKey(PREPROCESS KEY_NONE) -> 0\n"
+                     "ProcessKey(KEY_NONE) -> 0\n"
                      "> select a.mp3\n"
                      "> cursor #2\n"
                      "> show panel\n"
@@ -89,8 +94,8 @@ TEST(FarhostScript, RunsCommandsAndPrintsTheTranscript) {
                      "      b.mp3                           100  -  #10\n"
                      "  >*  a.mp3                           200  -  #11\n"
                      "      c.mp3                           300  -  #12\n"
-                     "FreeFindData(3 items)\n"
-                     "end: 1 listing(s) freed, 0 not freed, 0 problem(s)\n");
+                     "end: 1 listing(s) freed, 0 not freed, 11 "
+                     "GetOpenPluginInfo call(s), 0 problem(s)\n");
 }
 
 TEST(FarhostScript, ReadsTheScriptFromStdinAndExpandsVariables) {

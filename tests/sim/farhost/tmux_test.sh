@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # farhost --interactive in a detached tmux session of 100x30: opens the
-# player on the right with Alt+F2, copies two selected files to the PC
-# with F5, moves a PC file to the player with F6, cancels a format
+# player on the right with Alt+F2 (the focus stays on the left, as in
+# FAR), copies two selected files to the PC with F5, moves a PC file to
+# the player with F6 through FAR's Rename/Move dialog, cancels a format
 # (Shift+F7) and quits with F10. Each step waits, with a bounded poll, for
 # what the screen must show, and checks the files on both sides.
 set -euo pipefail
@@ -101,8 +102,9 @@ keys Up Enter
 wait_for "DAVU: internal memory"
 wait_for "Voice memo.wav"
 
-# Select "01 Intro.mp3" and "02 Theme.mp3" (below ".." and Config.dat).
-keys Down Down Insert Insert
+# Over to the player's panel; select "01 Intro.mp3" and "02 Theme.mp3"
+# (below ".." and Config.dat).
+keys Tab Down Down Insert Insert
 wait_for "bytes in 2 files"
 keys F5
 wait_for "Copy the selected files from the player?"
@@ -115,6 +117,9 @@ wait_gone "bytes in 2 files"
 # The other way: the PC file under the cursor moved to the player.
 keys Tab Down Down Down Down Down
 keys F6
+wait_for "Rename or move \"Upload me.mp3\" to:"
+on_screen "DAVU player:" || fail "FAR's dialog does not name the player"
+keys Enter
 wait_for "Move the selected files to the player?"
 keys Enter
 wait_until "the PC file moved" test ! -e "$work/pc/Upload me.mp3"
