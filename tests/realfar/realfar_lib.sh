@@ -12,7 +12,7 @@
 # Russian and expects the Russian texts.
 
 realfar_skip=77
-wait_limit=${REALFAR_WAIT:-120} # seconds for one step: Wine under QEMU is slow
+wait_limit=${REALFAR_WAIT:-240} # seconds for one step: Wine under QEMU, on a busy machine, is slow
 cols=100
 rows=30
 
