@@ -50,7 +50,7 @@ wait_for "$(far_msg 974)"
 key Down Down Enter
 wait_shows left title_row2 "$(far_msg 589)"
 # (the Full view splits the name from its extension)
-screen_half left | grep -F "Config" | grep -q "512" ||
+[[ $(grep -F "Config" <<<"$(screen_half left)") == *512* ]] ||
   fail "the Full view shows no size beside Config.dat"
 shot full-view
 # Back to Medium, where names show whole.

@@ -212,7 +212,10 @@ poll() {
     sleep 0.2
   done
 }
-on_screen() { screen | grep -qF -- "$1"; }
+# The walks run with pipefail: a grep -q that stops reading early would
+# fail the command writing into it, so each text is read whole first.
+has_text() { grep -qF -- "$2" <<<"$1"; }
+on_screen() { has_text "$(screen)" "$1"; }
 not_on_screen() { ! on_screen "$1"; }
 wait_for() {
   local from=$SECONDS
@@ -235,7 +238,7 @@ screen_half() { screen | while IFS= read -r l; do
 done; }
 status_of() { half "$1" $((rows - 3)); }
 selection_of() { half "$1" $((rows - 4)); }
-shows() { "$2" "$1" | grep -qF -- "$3"; } # shows SIDE WHAT TEXT
+shows() { has_text "$("$2" "$1")" "$3"; } # shows SIDE WHAT TEXT
 not_shows() { ! shows "$@"; }
 wait_shows() {
   local from=$SECONDS
@@ -288,7 +291,7 @@ box_text() {
   done < <(screen)
 }
 
-box_has() { box_text "$1" | grep -qF -- "$2"; }
+box_has() { has_text "$(box_text "$1")" "$2"; }
 # wait_box TITLE TEXT: the box is drawn line by line.
 wait_box() { poll 30 box_has "$1" "$2" || fail "the box \"$1\" lacks \"$2\""; }
 
@@ -310,12 +313,12 @@ player_names() {
   player_list | awk -v m="$1:" '/^[a-z]+:/ { cur = $1; next }
     cur == m && /"$/ { s = $0; sub(/^[^"]*"/, "", s); sub(/"$/, "", s); print s }'
 }
-player_has() { player_names "$1" | grep -qxF -- "$2"; }
+player_has() { grep -qxF -- "$2" <<<"$(player_names "$1")"; }
 player_lacks() { ! player_has "$1" "$2"; }
 # Nothing but the player's own Config.dat left.
 player_empty() { [ "$(player_names internal; player_names external)" = Config.dat ]; }
 first_on() { [ "$(player_names "$1" | head -1)" = "$2" ]; }
-player_log_has() { ctl log "$player" | grep -qF -- "$1"; }
+player_log_has() { has_text "$(ctl log "$player")" "$1"; }
 make_player() {
   ctl init "$player" --internal 16777216 --external 33554432 \
     --version "DAVU player 1.0" >/dev/null || fail "playerctl init"
