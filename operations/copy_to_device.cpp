@@ -205,6 +205,7 @@ uint64_t RunPass(PutTransfer &transfer, WalkMode mode,
   walk.Mode = mode;
   walk.Options = transfer.Session.Options;
   walk.SubDirExt = Plugin().Settings.SubDirExt;
+  walk.NameFrom = sourceFolder.size();
   walk.Context = &pass;
   walk.OnFile = OnSourceFile;
   walk.Cancelled = OperationCancelled;

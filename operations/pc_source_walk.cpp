@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -221,7 +222,8 @@ uint32_t WalkFolder(const SourceWalk &walk, const std::string &folder) {
         sum += WalkPlaylist(walk, path);
     } else if (ExtensionPasses(walk.SubDirExt, path.c_str())) {
       sum += entry.Size;
-      walk.OnFile(walk.Context, path, entry.Size, path.c_str());
+      walk.OnFile(walk.Context, path, entry.Size,
+                  path.c_str() + std::min(walk.NameFrom, path.size()));
     }
   }
   return sum;

@@ -27,6 +27,10 @@ struct SourceWalk {
   WalkMode Mode = WALK_COUNT;
   uint32_t Options = 0; // PSO_PLAYLISTS and PSO_KEEPEXISTING are read
   const char *SubDirExt = "";
+  // Characters at the start of a walked path that the progress line leaves
+  // out: the source folder, so a file inside a folder shows as
+  // "Folder\Name" instead of a path cut off before its name.
+  size_t NameFrom = 0;
   void *Context = nullptr;
   // One file that qualifies: its full path, its size and the name for the
   // progress line. Returns true when the file was dealt with; in
