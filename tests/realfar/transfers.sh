@@ -188,6 +188,10 @@ wait_for "$(msg 18)"
 key Enter
 poll 60 player_lacks internal "Morning.mp3" || fail "F8 did not delete"
 player_has internal "Evening.mp3" || fail "F8 deleted too much"
+# The delete is over only when the panel shows its result: keys sent while
+# it runs go to its Escape check, as in FAR every key typed during an
+# operation does.
+wait_not_shows right screen_half "Morning.mp3"
 key S-F8
 wait_for "$(msg 22)"
 key Enter
