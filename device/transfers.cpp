@@ -7,6 +7,7 @@
 #include "device/name_conversion.h"
 #include "host/unique_handle.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -26,7 +27,9 @@ UniqueFile OpenForReading(const char *path) {
                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-std::string CopiesFolder() {
+// %TEMP%\DAVUman\: the copies the library reads when the player spells a
+// name differently, one folder per process below it.
+std::string CopiesRoot() {
   char temp[MAX_PATH + 1] = {};
   DWORD length = GetTempPathA(sizeof temp, temp);
   if (length == 0 || length >= sizeof temp)
@@ -35,6 +38,42 @@ std::string CopiesFolder() {
   if (folder.back() != '\\')
     folder += '\\';
   return folder + "DAVUman\\";
+}
+
+// This process's own folder: two FARs may send at once, and one that
+// starts must not take away the copy another is sending.
+std::string CopiesFolder() {
+  std::string root = CopiesRoot();
+  if (root.empty())
+    return root;
+  return root + std::to_string(GetCurrentProcessId()) + "\\";
+}
+
+// True while a process of that id runs (or exists but may not be asked).
+bool ProcessRuns(DWORD id) {
+  UniqueKernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, id));
+  if (!process)
+    return GetLastError() == ERROR_ACCESS_DENIED;
+  return WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT;
+}
+
+// Deletes the files of `folder` (ending in a backslash), then the folder
+// if it is empty then.
+void RemoveFilesOf(const std::string &folder) {
+  WIN32_FIND_DATAA data;
+  {
+    UniqueFind search(FindFirstFileA((folder + "*").c_str(), &data));
+    if (search) {
+      do {
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+          continue;
+        std::string path = folder + data.cFileName;
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path.c_str());
+      } while (FindNextFileA(search.Get(), &data));
+    }
+  }
+  RemoveDirectoryA(folder.c_str());
 }
 
 // The whole file with its times; false, and nothing left, on any failure.
@@ -94,9 +133,11 @@ bool SendSource::Prepare(const char *path) {
   std::string copy = folder + (slash ? slash + 1 : devicePath);
   if (copy.size() >= MAX_PATH)
     return false;
+  CreateDirectoryA(CopiesRoot().c_str(), nullptr);
   CreateDirectoryA(folder.c_str(), nullptr);
   if (!CopyWithTimes(source.Get(), copy)) {
     RemoveDirectoryA(folder.c_str());
+    RemoveDirectoryA(CopiesRoot().c_str()); // stays while others use it
     return false;
   }
   libraryPath_ = copy;
@@ -109,30 +150,39 @@ void SendSource::Release() {
     SetFileAttributesA(libraryPath_.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(libraryPath_.c_str());
     std::string folder = libraryPath_.substr(0, libraryPath_.rfind('\\'));
-    RemoveDirectoryA(folder.c_str()); // stays while another copy is in it
+    RemoveDirectoryA(folder.c_str());       // stays while another copy is in it
+    RemoveDirectoryA(CopiesRoot().c_str()); // stays while others use it
   }
   copied_ = false;
   libraryPath_.clear();
 }
 
 void RemoveSendCopies() {
-  std::string folder = CopiesFolder();
-  if (folder.empty())
+  std::string root = CopiesRoot();
+  if (root.empty())
     return;
+  // Folders of processes that ended (killed mid-send), and this one's;
+  // files right in the root come from before the folders per process.
   WIN32_FIND_DATAA data;
+  std::vector<std::string> ended;
   {
-    UniqueFind search(FindFirstFileA((folder + "*").c_str(), &data));
+    UniqueFind search(FindFirstFileA((root + "*").c_str(), &data));
     if (search) {
       do {
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
           continue;
-        std::string path = folder + data.cFileName;
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(path.c_str());
+        char *end = nullptr;
+        unsigned long id = strtoul(data.cFileName, &end, 10);
+        if (end == data.cFileName || *end != 0)
+          continue;
+        if (id == GetCurrentProcessId() || !ProcessRuns(id))
+          ended.push_back(root + data.cFileName + "\\");
       } while (FindNextFileA(search.Get(), &data));
     }
   }
-  RemoveDirectoryA(folder.c_str());
+  for (const std::string &folder : ended)
+    RemoveFilesOf(folder);
+  RemoveFilesOf(root);
 }
 
 void DeviceLink::BeginOperation(uint16_t opMode, uint32_t totalSize) {

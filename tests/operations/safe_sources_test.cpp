@@ -5,7 +5,12 @@
 #include "services/messages.h"
 #include "tests/support/plugin_fixture.h"
 
+#include <windows.h>
+
+#include <tlhelp32.h>
+
 #include <algorithm>
+#include <string>
 
 namespace {
 
@@ -35,13 +40,31 @@ std::string Recode(const std::string &text, UINT from, UINT to) {
   return out;
 }
 
-std::string TempCopiesFolder() {
+// The folder of copies for the library of one process (this one's by
+// default); other test programs may send at the same time.
+std::string TempCopiesFolder(DWORD process = GetCurrentProcessId()) {
   char temp[MAX_PATH] = {};
   GetTempPathA(sizeof temp, temp);
   std::string folder = temp;
   if (folder.back() != '\\')
     folder += '\\';
-  return folder + "DAVUman";
+  return folder + "DAVUman\\" + std::to_string(process);
+}
+
+// The id of a process of this Windows other than this one.
+DWORD AnotherRunningProcess() {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  DWORD found = 0;
+  for (BOOL more = Process32First(snapshot, &entry); more && !found;
+       more = Process32Next(snapshot, &entry)) {
+    if (entry.th32ProcessID != 0 &&
+        entry.th32ProcessID != GetCurrentProcessId())
+      found = entry.th32ProcessID;
+  }
+  CloseHandle(snapshot);
+  return found;
 }
 
 class SourcesTest : public ::testing::Test {
@@ -251,16 +274,28 @@ TEST_F(SourcesTest, KilledHostLeavesTheSourceUnderItsOwnName) {
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   ASSERT_TRUE(sending) << "the send never started";
+  const std::string killedCopies = TempCopiesFolder(process.dwProcessId);
+  EXPECT_TRUE(testing_support::FileExists(killedCopies));
 
   std::string left;
   EXPECT_TRUE(testing_support::ReadThroughFileApis(pc / name, &left));
   EXPECT_EQ(left, bytes);
   EXPECT_FALSE(testing_support::FileExists(pc / DeviceSpelling(name)));
-  // What the killed process left for the library goes at the next start.
+  // What the killed process left for the library goes at the next start;
+  // the copy a running process is sending stays.
+  const std::string running = TempCopiesFolder(AnotherRunningProcess());
+  const std::string ended = TempCopiesFolder(0);
+  for (const std::string &folder : {running, ended}) {
+    CreateDirectoryA(folder.c_str(), nullptr);
+    ASSERT_TRUE(testing_support::WriteFileBytes(folder + "\\a.mp3", "a"));
+  }
   host.reset();
   ASSERT_TRUE(
       plugin_fixture::LoadPlugin(registryRoot, pluginDir.Path(), &host));
-  EXPECT_FALSE(testing_support::FileExists(TempCopiesFolder()));
+  EXPECT_FALSE(testing_support::FileExists(killedCopies));
+  EXPECT_FALSE(testing_support::FileExists(ended));
+  EXPECT_TRUE(testing_support::FileExists(running + "\\a.mp3"));
+  testing_support::RemoveTree(running);
 }
 
 // --- the switch to the card, which already has a file of that name
