@@ -19,6 +19,11 @@ farapi::KeyBarTitles key_bar;
 // The host draws the title as given, into the frame: a blank either side
 // keeps it off the frame's lines, as the host's own panels have it.
 char panel_title[96];
+// Ten modes without columns: every host keeps its own view of each mode.
+// FAR 3 takes the start sort of an old plug-in only together with panel
+// modes, and the panel must open in the player's play order.
+constexpr int kPanelModeCount = 10;
+const farapi::PanelMode panel_modes[kPanelModeCount] = {};
 
 void SetText(char (&field)[80], const char *text) {
   snprintf(field, sizeof field, "%s", text);
@@ -107,8 +112,8 @@ void GetOpenPluginInfoImpl(PanelSession *session,
   info->InfoLinesNumber = kInfoLineCount;
   info->DescrFiles = nullptr;
   info->DescrFilesNumber = 0;
-  info->PanelModesArray = nullptr;
-  info->PanelModesNumber = 0;
+  info->PanelModesArray = panel_modes;
+  info->PanelModesNumber = kPanelModeCount;
   info->StartPanelMode = 0;
   info->StartSortMode = farapi::SM_UNSORTED;
   info->StartSortOrder = 0;

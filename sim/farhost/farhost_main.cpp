@@ -1,7 +1,7 @@
 // farhost.exe: runs a plug-in folder in the substitute host, driven by a
 // script of user actions, and prints the transcript of what it showed.
 //
-//   farhost [--lang NAME] [--root KEY] [--struct-size N]
+//   farhost [--host far170|far3] [--lang NAME] [--root KEY] [--struct-size N]
 //           [--progress all|last] [--raw-times] [--dll NAME]
 //           [--cached-start] PLUGIN_FOLDER [SCRIPT]
 //   farhost --interactive [--pc FOLDER] [--lang NAME] [--root KEY]
@@ -28,7 +28,8 @@ using farhost::Host;
 namespace {
 
 const char kUsage[] =
-    "usage: farhost [--lang NAME] [--root KEY] [--struct-size N]\n"
+    "usage: farhost [--host far170|far3] [--lang NAME] [--root KEY]\n"
+    "               [--struct-size N]\n"
     "               [--progress all|last] [--raw-times] [--dll NAME]\n"
     "               [--cached-start] PLUGIN_FOLDER [SCRIPT]\n"
     "       farhost --interactive [--pc FOLDER] [--lang NAME] [--root KEY]\n"
@@ -36,10 +37,13 @@ const char kUsage[] =
     "console)\n"
     "  --cached-start: as FAR with its plug-in cache filled by an earlier\n"
     "  start: the DLL is loaded when the plug-in is first used, and\n"
-    "  SetStartupInfo comes without GetPluginInfo\n";
+    "  SetStartupInfo comes without GetPluginInfo\n"
+    "  --host far3: as FAR 3 runs old plug-ins: start sort and view only\n"
+    "  with panel modes, no DiskMenuNumbers, settings under Far Manager\n";
 
 struct Arguments {
   farhost::HostOptions options;
+  std::string rootKey; // --root; else the profile's own
   std::string folder, scriptPath, dllName = "DAVUman.dll";
   bool interactive = false;
   farhost::InteractiveOptions screen;
@@ -79,6 +83,19 @@ int ProgressOption(Arguments *a, const char *value) {
   return -1;
 }
 
+int HostOption(Arguments *a, const char *value) {
+  std::string name = value;
+  if (name == "far170") {
+    a->options.profile = farhost::HostProfile::Far170;
+  } else if (name == "far3") {
+    a->options.profile = farhost::HostProfile::Far3;
+  } else {
+    fprintf(stderr, "farhost: --host is far170 or far3\n");
+    return 2;
+  }
+  return -1;
+}
+
 int HelpOption(Arguments *, const char *) {
   printf("%s\n%s", kUsage, farhost::kScriptCommands);
   return 0;
@@ -92,9 +109,10 @@ const Option kOptions[] = {
      }},
     {"--root", true,
      [](Arguments *a, const char *v) {
-       a->options.rootKey = v;
+       a->rootKey = v;
        return -1;
      }},
+    {"--host", true, HostOption},
     {"--struct-size", true, StructSizeOption},
     {"--progress", true, ProgressOption},
     {"--dll", true,
@@ -167,6 +185,9 @@ int ParseArguments(int argc, char **argv, Arguments *a) {
     fprintf(stderr, "%s", kUsage);
     return 2;
   }
+  a->options.rootKey = a->rootKey.empty()
+                           ? farhost::DefaultRootKey(a->options.profile)
+                           : a->rootKey;
   return -1;
 }
 

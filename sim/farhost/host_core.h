@@ -29,9 +29,17 @@ namespace farhost {
 
 enum class ProgressMode { All, Last };
 
+// Which FAR the host stands in for. FAR 3 runs old plug-ins through its
+// wrapper, which takes the start sort and view only together with panel
+// modes, never reads DiskMenuNumbers (it has hot keys of its own) and
+// keeps old plug-ins' settings under "Far Manager".
+enum class HostProfile { Far170, Far3 };
+const char *DefaultRootKey(HostProfile profile);
+
 struct HostOptions {
   std::string language = "English";
-  std::string rootKey = "Software\\Far\\Plugins";
+  HostProfile profile = HostProfile::Far170;
+  std::string rootKey = DefaultRootKey(HostProfile::Far170);
   int structSize = 372;
   ProgressMode progress = ProgressMode::Last;
   bool rawProgressTimes = false; // print the tick-dependent figures as given
@@ -74,6 +82,7 @@ struct PluginMenus {
   std::vector<std::string> diskMenu;
   std::vector<int> diskNumbers; // empty when DiskMenuNumbers is null
   bool diskNumbersNull = true;
+  bool diskNumbersIgnored = false; // the host has hot keys of its own
   std::vector<std::string> pluginMenu;
   std::vector<std::string> configMenu;
   bool hasPrefix = false;

@@ -218,10 +218,11 @@ void Interactive::DiskMenu(int index) {
   if (!menus.diskMenu.empty())
     items.push_back(L"");
   // FAR's hot keys: a plug-in's number from 1 to 9 where it is free, else
-  // the first free digit from 0.
+  // the first free digit from 0. FAR 3 gives its own.
   bool used[10] = {};
   std::vector<int> digits(menus.diskMenu.size(), -1);
-  for (size_t i = 0; i < digits.size() && i < menus.diskNumbers.size(); ++i) {
+  size_t numbers = menus.diskNumbersIgnored ? 0 : menus.diskNumbers.size();
+  for (size_t i = 0; i < digits.size() && i < numbers; ++i) {
     int n = menus.diskNumbers[i];
     if (n > 0 && n < 10 && !used[n]) {
       used[n] = true;

@@ -127,7 +127,8 @@ std::string Host::FormatMenus(const PluginMenus &m) const {
   for (size_t i = 0; i < m.diskMenu.size(); ++i) {
     out += "  disk menu: \"" + Printable(m.diskMenu[i]) + "\"";
     if (i < m.diskNumbers.size()) {
-      snprintf(line, sizeof line, " hot key %d", m.diskNumbers[i]);
+      snprintf(line, sizeof line, " hot key %d%s", m.diskNumbers[i],
+               m.diskNumbersIgnored ? ", not used by this host" : "");
       out += line;
     } else {
       out += " no hot key";

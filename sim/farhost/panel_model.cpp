@@ -29,7 +29,22 @@ void Host::CallGetOpenPluginInfo() {
   model_.title = info.PanelTitle ? info.PanelTitle : "";
   model_.format = info.Format ? info.Format : "";
   model_.curDir = info.CurDir ? info.CurDir : "";
-  model_.startSortMode = info.StartSortMode;
+  model_.panelModes = info.PanelModesArray && info.PanelModesNumber > 0
+                          ? info.PanelModesNumber
+                          : 0;
+  // FAR 3's wrapper drops the start sort of an old plug-in without modes.
+  bool takesStart =
+      model_.panelModes > 0 || options_.profile == HostProfile::Far170;
+  model_.startSortMode = takesStart ? info.StartSortMode : 0;
+  for (int i = 0; i < model_.panelModes && i < 10; ++i) {
+    const farapi::PanelMode &mode = info.PanelModesArray[i];
+    // FAR takes a mode's columns only when types and widths are both there.
+    if ((mode.ColumnTypes == nullptr) != (mode.ColumnWidths == nullptr)) {
+      std::lock_guard<std::mutex> lock(impl_->mutex);
+      impl_->ProblemLocked("panel mode " + std::to_string(i) +
+                           " has column types or widths, not both");
+    }
+  }
   model_.infoLines.clear();
   for (int i = 0; info.InfoLines && i < info.InfoLinesNumber && i < 100; ++i) {
     const farapi::InfoPanelLine &l = info.InfoLines[i];

@@ -24,7 +24,8 @@ struct PanelModel {
   int cursor = 0;
   int top = 0;
   int sortMode = farapi::SM_UNSORTED;
-  int startSortMode = 0; // as the latest GetOpenPluginInfo gave it
+  int startSortMode = 0; // as the latest GetOpenPluginInfo gave it, if taken
+  int panelModes = 0;    // PanelModesNumber, 0 when there is no array
   // Description from the latest GetOpenPluginInfo (strings copied).
   DWORD flags = 0;
   std::string title, format, curDir;

@@ -230,6 +230,11 @@ void Host::ReadLanguageFiles() {
     helpTopics_ = HelpTopics(helpFile_);
 }
 
+const char *DefaultRootKey(HostProfile profile) {
+  return profile == HostProfile::Far3 ? "Software\\Far Manager\\Plugins"
+                                      : "Software\\Far\\Plugins";
+}
+
 void Host::FillStartupInfo() {
   startup_ = farapi::PluginStartupInfo{};
   startup_.StructSize = options_.structSize;
@@ -285,6 +290,7 @@ bool Host::GetPluginInfo(PluginMenus *menus) {
         info.PluginConfigStrings[i] ? info.PluginConfigStrings[i] : "(null)");
   m.hasPrefix = info.CommandPrefix != nullptr;
   m.prefix = info.CommandPrefix ? info.CommandPrefix : "";
+  m.diskNumbersIgnored = options_.profile == HostProfile::Far3;
   SaveMenuCache(m);
   if (menus)
     *menus = m;
@@ -292,9 +298,11 @@ bool Host::GetPluginInfo(PluginMenus *menus) {
 }
 
 bool Host::Menus(PluginMenus *menus) {
-  if (!module_ && options_.cachedStart && LoadMenuCache(menus))
-    return true;
-  return GetPluginInfo(menus);
+  bool ok = (!module_ && options_.cachedStart && LoadMenuCache(menus)) ||
+            GetPluginInfo(menus);
+  if (ok && menus)
+    menus->diskNumbersIgnored = options_.profile == HostProfile::Far3;
+  return ok;
 }
 
 // FAR keeps its plug-in cache per user in the registry; the host keeps the

@@ -10,6 +10,8 @@ namespace e2e {
 
 namespace {
 
+std::string current_host = kFirstHostProfile;
+
 std::string Quoted(std::string path) {
   if (path.size() > 3 && path.back() == '\\')
     path.pop_back();
@@ -49,6 +51,10 @@ std::string FirstDifference(const std::string &expected,
 
 } // namespace
 
+void HostProfileTest::SetUp() {
+  current_host = GetParam();
+}
+
 std::string CasesFolder() {
   std::string dir = DAVU_E2E_CASES_DIR;
   // A Unix source path is reached through Wine's Z: drive.
@@ -85,7 +91,8 @@ CaseRoot::~CaseRoot() {
   RemoveDirectoryA(parent.c_str());
 }
 
-Case::Case(const std::string &caseName, bool withLibrary) : name(caseName) {
+Case::Case(const std::string &caseName, bool withLibrary)
+    : name(caseName), host(current_host) {
   pluginFolder = root / "plugin\\";
   playerFolder = root / "player\\";
   pcFolder = root / "pc\\";
@@ -113,11 +120,15 @@ bool Case::UseLibrary(const std::string &path) {
 
 void Case::RunAndCompare() {
   std::string script = CasesFolder() + name + ".script";
-  std::string expectedPath = CasesFolder() + name + ".expected";
+  std::string expectedPath = CasesFolder() + name + "." + host + ".expected";
+  if (GetFileAttributesA(expectedPath.c_str()) == INVALID_FILE_ATTRIBUTES)
+    expectedPath = CasesFolder() + name + ".expected";
+  std::string actualName = name + "." + host + ".actual";
   farhost::ProgramRun run;
   std::string command = Quoted(farhost::ProgramFolder() + "farhost.exe") +
-                        " --root " + Quoted(registryRoot) + " " + options +
-                        " " + Quoted(pluginFolder) + " " + Quoted(script);
+                        " --host " + host + " --root " + Quoted(registryRoot) +
+                        " " + options + " " + Quoted(pluginFolder) + " " +
+                        Quoted(script);
   ASSERT_TRUE(farhost::RunProgram(command, "", &run)) << command;
   std::string actual = run.out;
   ReplaceAll(&actual, root.Path(), "<TMP>\\");
@@ -127,15 +138,15 @@ void Case::RunAndCompare() {
   std::string expected;
   bool haveExpected = testing_support::ReadFileBytes(expectedPath, &expected);
   if (!haveExpected || expected != actual)
-    testing_support::WriteFileBytes(farhost::ProgramFolder() + name + ".actual",
+    testing_support::WriteFileBytes(farhost::ProgramFolder() + actualName,
                                     actual);
   if (!haveExpected)
     GTEST_SKIP() << "no expected transcript " << expectedPath << " yet: check "
-                 << name
-                 << ".actual beside the test program by hand and save it";
+                 << actualName
+                 << " beside the test program by hand and save it";
   EXPECT_EQ(expected, actual)
-      << FirstDifference(expected, actual) << "\n(whole transcript in " << name
-      << ".actual beside the test program)";
+      << FirstDifference(expected, actual) << "\n(whole transcript in "
+      << actualName << " beside the test program)";
 }
 
 } // namespace e2e

@@ -5,9 +5,28 @@
 
 #include "tests/support/test_support.h"
 
+#include <gtest/gtest.h>
+
 #include <string>
 
 namespace e2e {
+
+// The host profiles every case runs under (farhost --host): FAR 1.70 (and
+// 1.75, which calls the plug-in alike) and FAR 3 through its wrapper for
+// old plug-ins. A case whose transcript differs under a profile keeps it
+// as <name>.<profile>.expected.
+constexpr const char *kFirstHostProfile = "far170";
+
+// The cases of a suite run once per profile; each new Case takes it.
+class HostProfileTest : public testing::TestWithParam<std::string> {
+protected:
+  void SetUp() override;
+};
+
+#define E2E_FOR_EVERY_HOST(Suite)                                              \
+  INSTANTIATE_TEST_SUITE_P(                                                    \
+      Hosts, Suite, testing::Values("far170", "far3"),                         \
+      [](const testing::TestParamInfo<std::string> &i) { return i.param; })
 
 // One end-to-end case: its own temporary root with the plug-in folder
 // (plugin\), the simulated player's store (player\) and a PC folder (pc\).
@@ -34,6 +53,7 @@ struct Case {
   std::string pluginFolder, playerFolder, pcFolder;
   std::string registryRoot; // passed with --root, removed afterwards
   std::string options;      // extra farhost options
+  std::string host;         // the profile, from the running test
   ~Case();
   // Replaces the simulated library by another file (e.g. a DLL without the
   // entry points).
