@@ -24,6 +24,23 @@ if [ ! -f "$locales/ru_RU.UTF-8/LC_CTYPE" ]; then
   }
 fi
 
+# The real FARs the walks (CTest label realfar) run in: each one whose
+# folder is given; the others' walks skip.
+far_hosts() {
+  local var name
+  for var in FAR170_DIR:1.70 FAR175_DIR:1.75 FAR3_DIR:3.0; do
+    name=${var#*:}
+    var=${var%%:*}
+    if [ -n "${!var:-}" ] && [ -f "${!var}/Far.exe" ]; then
+      echo "  FAR $name: runs, from $var=${!var}"
+    else
+      echo "  FAR $name: skipped ($var gives no Far.exe)"
+    fi
+  done
+}
+echo "=== Walks in the real FARs:"
+far_hosts
+
 failed=()
 # Runs the whole suite in a new Wine prefix; further arguments are
 # VAR=value settings for the pass.
@@ -43,6 +60,8 @@ run_pass "as set" "$build/wineprefix"
 run_pass "Moscow, Russian" "$build/wineprefix-ru" \
   TZ=Europe/Moscow LANG=ru_RU.UTF-8 LC_ALL=ru_RU.UTF-8 LOCPATH="$locales"
 
+echo "=== Walks in the real FARs:"
+far_hosts
 if [ ${#failed[@]} -gt 0 ]; then
   echo "Failed passes: ${failed[*]}"
   exit 1

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# The player's panel in the real FAR 1.70: opened from both disk menus and
+# The player's panel in a real FAR: opened from both disk menus and
 # the plug-ins menu, the Full view, the info panel, F3, help and a link,
 # the memory switch, the play order, reconnect, Ctrl+R, ".." and F10.
-#   browse.sh ROOT BUILD
+#   browse.sh ROOT BUILD HOST
 set -uo pipefail
 source "$(dirname "$0")/realfar_lib.sh"
-realfar_begin browse "$1" "$2"
+realfar_begin browse "$1" "$2" "$3"
 
 notes="These notes came from the player"
 mkdir -p "$work/pc/Music" "$work/stage/in" "$work/stage/ex"
@@ -25,8 +25,7 @@ note "player made"
 start_far "$work/pc/Music" "$work/pc"
 
 # Alt+F1: the left disk menu lists the player; its digit opens it there.
-key M-F1
-wait_for "$(far_msg 1061)"
+disk_menu left
 open_from_disk_menu left
 wait_shows left title_of "$(msg 26)"
 wait_shows left screen_half "02 Theme.mp3"
@@ -43,12 +42,13 @@ shot info
 key C-l
 wait_gone "$(msg 28)"
 
-# F9, Left, Full: the columns with sizes.
+# F9, Left, Full (the third view in every FAR): the columns with sizes.
 key F9
 key Enter
-wait_for "$(far_msg 974)"
+wait_for "$(far_msg '&Full')"
+key_home
 key Down Down Enter
-wait_shows left title_row2 "$(far_msg 589)"
+wait_shows left title_row2 "$(far_msg Size)"
 # (the Full view splits the name from its extension)
 [[ $(grep -F "Config" <<<"$(screen_half left)") == *512* ]] ||
   fail "the Full view shows no size beside Config.dat"
@@ -56,7 +56,8 @@ shot full-view
 # Back to Medium, where names show whole.
 key F9
 key Enter
-wait_for "$(far_msg 973)"
+wait_for "$(far_msg '&Medium')"
+key_home
 key Down Enter
 wait_shows left screen_half "Notes.txt"
 note "opened with Alt+F1; info panel; Full view"
@@ -73,7 +74,7 @@ note "F3 viewed a player file"
 # F1: the plug-in's help. FAR marks its first link; Tab goes to the
 # second, Enter follows it.
 hlf=$work/far/Plugins/DAVUman/DAVUman$lang.hlf
-help_title="$(far_msg 1459) - $(hlf_line "$hlf" '^\.PluginContents=' | sed 's/^[^=]*=//')"
+help_title="$(far_msg Help) - $(hlf_line "$hlf" '^\.PluginContents=' | sed 's/^[^=]*=//')"
 key F1
 wait_for "$help_title"
 contents_words=$(topic_words "$hlf" Contents)
@@ -134,7 +135,7 @@ shows left title_of "DAVU" && fail "the panel did not close"
 
 # F11: the plug-ins menu opens it too.
 key F11
-wait_for "$(far_msg 1363)"
+wait_for "$(far_msg 'Plugin commands')"
 wait_for "$(msg 0)"
 key Enter
 wait_shows left title_of "DAVU"
@@ -146,8 +147,7 @@ wait_shows left screen_half "Morning.mp3"
 note "F11 opened it; '..' closed it"
 
 # Alt+F2: on the right; F10 leaves FAR with the panel open.
-key M-F2
-wait_for "$(far_msg 1061)"
+disk_menu right
 open_from_disk_menu right
 wait_shows right title_of "$(msg 26)"
 wait_shows right screen_half "Notes.txt"

@@ -1,15 +1,16 @@
-# Sourced by the walks of this folder: FAR Manager 1.70 under 32-bit Wine
-# in a detached tmux session, a simulated player, the texts the screen
-# must show (read from the language files), and bounded waits.
+# Sourced by the walks of this folder: a real FAR under 32-bit Wine in a
+# detached tmux session, a simulated player, the texts the screen must show
+# (read from the language files), and bounded waits.
 #
-#   source realfar_lib.sh; realfar_begin NAME ROOT BUILD
+#   source realfar_lib.sh; realfar_begin NAME ROOT BUILD HOST
 #
-# FAR comes from FAR170_DIR, else ../shared/realfar/far beside the
-# repository. Without it the walk exits 77 (CTest's skip), or fails when
-# CI=true. The walk's folder (BUILD/realfar/NAME: FAR, the player, the
-# screens) is removed when every step passed, unless REALFAR_KEEP is set.
-# LANG=ru_RU.* (the Russian test pass) runs FAR and the plug-in in
-# Russian and expects the Russian texts.
+# HOST is one of the FARs of realfar_hosts.sh; its folder comes from that
+# FAR's variable (FAR170_DIR, FAR175_DIR, FAR3_DIR). Without it the walk
+# exits 77 (CTest's skip) and says how to give one. The walk's folder
+# (BUILD/realfar/HOST-NAME: FAR, the player, the screens) is removed when
+# every step passed, unless REALFAR_KEEP is set. LANG=ru_RU.* (the Russian
+# test pass) runs FAR and the plug-in in Russian and expects the Russian
+# texts.
 
 realfar_skip=77
 # Seconds one step may take: Wine under QEMU on a busy machine is slow.
@@ -18,39 +19,15 @@ cols=100
 rows=30
 
 winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
+source "$(dirname "${BASH_SOURCE[0]}")/realfar_hosts.sh"
 note() { printf '[%4d s] %s\n' "$((SECONDS - walk_start))" "$*"; }
-
-# The FAR folder to use, or nothing.
-find_far() {
-  local dir
-  for dir in "${FAR170_DIR:-}" "$root/../shared/realfar/far"; do
-    if [ -n "$dir" ] && [ -f "$dir/Far.exe" ]; then
-      (cd "$dir" && pwd)
-      return
-    fi
-  done
-}
-
-# The quoted strings of a FAR language file, one a line, in message order,
-# as UTF-8 (the files are in the OEM code page; English ones are ASCII).
-lng_strings() {
-  iconv -f CP866 -t UTF-8 "$1" | tr -d '\r' |
-    sed -n 's/^"\(.*\)"$/\1/p' | sed 's/\\"/"/g'
-}
 
 realfar_begin() {
   walk_name=$1
   root=$2
   build=$3
   walk_start=$SECONDS
-  far_source=$(find_far)
-  if [ -z "$far_source" ]; then
-    echo "No FAR 1.70 folder (Far.exe): set FAR170_DIR to one, e.g." \
-      "FAR170_DIR=/path/to/far (built by build-far.sh of the shared realfar" \
-      "folder), or put it at $root/../shared/realfar/far."
-    [ "${CI:-}" = true ] && exit 1
-    exit "$realfar_skip"
-  fi
+  host_of_walk "$4"
   for tool in tmux iconv; do
     command -v "$tool" >/dev/null || {
       echo "$tool is missing (scripts/setup.sh installs it)"
@@ -58,18 +35,22 @@ realfar_begin() {
     }
   done
 
-  work=$build/realfar/$walk_name
+  work=$build/realfar/$host-$walk_name
   rm -rf "$work"
   mkdir -p "$work/screens" "$work/player" "$work/pc"
-  sock=realfar-$walk_name-$$
+  sock=realfar-$host-$walk_name-$$
   trap realfar_end EXIT
+  # A text looked up in a command substitution that fails stops the walk.
+  trap 'fail "see the line above"' USR1
   shots=0
 
   lang=Eng
   case "${LANG:-}" in ru_RU*) lang=Rus ;; esac
   mapfile -t plugin_text < <(lng_strings "$build/plugin/DAVUman/DAVUman$lang.lng")
   mapfile -t far_text < <(lng_strings "$far_source/Far$lang.lng")
-  [ "${#plugin_text[@]}" -gt 67 ] && [ "${#far_text[@]}" -gt 1700 ] ||
+  mapfile -t far_english < <(lng_strings "$far_source/FarEng.lng")
+  [ "${#plugin_text[@]}" -gt 67 ] && [ "${#far_text[@]}" -gt 1700 ] &&
+    [ "${#far_text[@]}" = "${#far_english[@]}" ] ||
     fail "language files unreadable"
 
   far=$work/far
@@ -88,14 +69,9 @@ realfar_begin() {
   make_prefix
   player=$(winpath "$work/player")
   user=walk$$
-  if [ "$lang" = Rus ]; then
-    # FAR's language, and that of the help files (a setting of its own).
-    printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Far\\Users\\%s\\Language]\r\n"Main"="Russian"\r\n"Help"="Russian"\r\n' \
-      "$user" >"$work/russian.reg"
-    env "${wine_env[@]}" wine regedit /S "$(winpath "$work/russian.reg")" >/dev/null 2>&1 ||
-      fail "could not set FAR's language"
-  fi
-  note "set up ($lang)"
+  mkdir -p "$work/profile"
+  far_language
+  note "$host_name: set up ($lang)"
 }
 
 # One Wine prefix per test pass (the path follows DAVU_WINE_PREFIX) serves as
@@ -121,13 +97,8 @@ make_prefix() {
   done
 }
 
-# msg N: the plug-in's message N; far_msg N: FAR's own (menu hot-key marks
-# and the key names right of a menu item dropped).
+# msg N: the plug-in's message N.
 msg() { printf '%s' "${plugin_text[$1]}"; }
-far_msg() {
-  local text=${far_text[$1]//&/}
-  printf '%s' "${text%%  *}"
-}
 # The text of a message up to its first "(" or "%": what stays whatever
 # the figures are.
 msg_head() {
@@ -153,24 +124,26 @@ start_far() {
   local cmd
   cmd=$(printf '%q ' cd "$1")
   cmd+="&& env $(printf '%q ' "${wine_env[@]}" DAVU_PLAYER="$player")"
-  cmd+="wine $(printf '%q ' "$far/Far.exe" /u "$user" "$(winpath "$1")" "$(winpath "$2")")"
+  local switches
+  mapfile -t switches < <(far_switches "$1" "$2")
+  cmd+="wine $(printf '%q ' "$far/Far.exe" "${switches[@]}")"
   cmd+="2>>$(printf '%q' "$work/wine-stderr.log"); echo \$? >$(printf '%q' "$work/far-exit"); sleep 3600"
   tmux -L "$sock" -f /dev/null new-session -d -s far -x "$cols" -y "$rows" "$cmd"
-  wait_for "$(far_msg 35)" # F10's label on the key bar: FAR is up
-  on_screen "$(far_msg 1453)" && fail "FAR could not load a plug-in module"
-  note "FAR started"
+  wait_for "$(far_msg Quit)" # F10's label on the key bar: FAR is up
+  on_screen "$(far_msg "$(host_value error)")" && fail "FAR could not load a plug-in module"
+  note "$host_name started"
 }
 
 # quit_far: F10, the question, Enter; FAR must exit with 0.
 quit_far() {
   key F10
-  wait_for "$(far_msg 25)"
+  wait_for "$(far_msg "$(host_value quit)")"
   key Enter
   poll "$wait_limit" test -f "$work/far-exit" || fail "FAR did not exit"
   [ "$(cat "$work/far-exit")" = 0 ] || fail "FAR exited with $(cat "$work/far-exit")"
   tmux -L "$sock" kill-server 2>/dev/null
   env "${wine_env[@]}" wineserver -w
-  note "FAR exited with 0"
+  note "$host_name exited with 0"
 }
 
 realfar_end() {
@@ -180,7 +153,7 @@ realfar_end() {
     env "${wine_env[@]}" wineserver -k >/dev/null 2>&1
   if [ "$status" -eq 0 ]; then
     [ -n "${REALFAR_KEEP:-}" ] || rm -rf "$work"
-    note "$walk_name: all steps passed"
+    note "$walk_name in $host_name: all steps passed"
   fi
 }
 
@@ -196,7 +169,12 @@ shot() {
   screen >"$work/screens/$(printf %02d "$shots")-$1.txt"
 }
 fail() {
-  echo "FAIL: $*"
+  if [ "$BASH_SUBSHELL" -gt 0 ]; then
+    echo "FAIL: $*" >&2
+    kill -USR1 $$
+    exit 1
+  fi
+  echo "FAIL ($host_name): $*"
   echo "--- screen:"
   screen
   echo "--- Wine's error output (last lines, FAR's drive queries left out):"
@@ -265,14 +243,26 @@ cursor_to() {
   fail "no \"$2\" in the $1 panel"
 }
 status_moved() { [ "$(status_of "$1")" != "$2" ]; }
-# open_from_disk_menu SIDE: the digit the open disk menu shows beside the
-# player's entry.
+# disk_menu SIDE: Alt+F1 or Alt+F2, and the menu's title.
+disk_menu() {
+  if [ "$1" = left ]; then key M-F1; else key M-F2; fi
+  wait_for "$(far_msg "$(host_value drive)")"
+}
+# disk_entry_key: the hot key the open disk menu shows beside the player's
+# entry: FAR 1.x's digit ("0: DAVU player", the plug-in's number where it
+# gives one), FAR 3's own letter ("A    DAVU player").
+disk_entry_key() {
+  local pattern="[0-9]: $(msg 1)"
+  [ "$(host_value keys)" = letters ] && pattern="[A-Z0-9] \+$(msg 1)"
+  screen | grep -o -- "$pattern" | head -1 | cut -c1
+}
+# open_from_disk_menu SIDE: the player from the open disk menu.
 open_from_disk_menu() {
   wait_for "$(msg 1)"
-  local digit
-  digit=$(screen | grep -o "[0-9]: $(msg 1)" | head -1 | cut -c1)
-  [ -n "$digit" ] || fail "the disk menu entry has no digit"
-  key "$digit"
+  local hot
+  hot=$(disk_entry_key)
+  [ -n "$hot" ] || fail "the disk menu entry has no hot key"
+  key "${hot,,}"
 }
 # The lines between the frame of the box whose top line holds TITLE.
 box_text() {

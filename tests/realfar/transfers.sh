@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# Copies and moves in the real FAR 1.70, both ways: F5/F6 from the player
+# Copies and moves in a real FAR, both ways: F5/F6 from the player
 # with the progress box, Escape during a copy, a copy the player fails
 # half-way, Shift+F5/F6 for everything, FAR's own Copy dialog towards the
 # player with a folder and a playlist, F8, Shift+F7 and Shift+F8.
-#   transfers.sh ROOT BUILD
+#   transfers.sh ROOT BUILD HOST
 set -uo pipefail
 source "$(dirname "$0")/realfar_lib.sh"
-realfar_begin transfers "$1" "$2"
+realfar_begin transfers "$1" "$2" "$3"
 
 music=$work/pc/Music
 mkdir -p "$music/Road trip" "$work/stage/in" "$work/stage/ex"
@@ -32,8 +32,7 @@ ctl set "$player" rate 2000000 >/dev/null
 note "player made"
 
 start_far "$music" "$work/pc"
-key M-F2
-wait_for "$(far_msg 1061)"
+disk_menu right
 open_from_disk_menu right
 wait_shows right title_of "$(msg 26)"
 key Tab
@@ -96,8 +95,7 @@ shot failure
 key Enter
 wait_gone "$(msg 58)"
 [ ! -e "$music/04 Outro.mp3" ] || fail "part of the failed file stayed on the PC"
-one_selected=$(printf '%s' "${far_text[607]#*%s}")
-wait_shows right selection_of "${one_selected% }"
+wait_shows right selection_of "$(far_tail "$(host_value chosen)" 1 0)"
 ctl fail "$player" --clear >/dev/null
 key F5
 wait_for "$(msg 13)"
@@ -132,7 +130,7 @@ key Insert
 cursor_to left "party.m3u"
 key Insert
 key F5
-wait_for "$(printf "${far_text[237]%%\%s*}" 2)"
+wait_for "$(far_lead "$(host_value many)" 2)"
 shot far-copy-dialog
 key Enter
 wait_for "$(msg 16)"
@@ -145,7 +143,7 @@ poll 60 player_has internal "01 Highway.mp3" || fail "the folder's file is not o
 player_has internal "party.m3u" || fail "the playlist is not on the player"
 cursor_to left "party.m3u"
 key F5
-wait_for "$(printf "${far_text[234]}" party.m3u)"
+wait_for "$(far_lead "$(host_value one)" party.m3u)"
 key Enter
 wait_for "$(msg 16)"
 key Tab Tab # the third button: the playlist's entries
@@ -161,7 +159,7 @@ wait_shows right title_of "$(msg 27)"
 key Tab
 cursor_to left "Single.mp3"
 key F6
-wait_for "$(printf "${far_text[235]}" Single.mp3)"
+wait_for "$(far_lead "$(host_value move)" Single.mp3)"
 key Enter
 wait_for "$(msg 17)"
 key Enter
