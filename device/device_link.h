@@ -31,6 +31,9 @@ enum : uint16_t {
   OM_FORMAT = 32,
   OM_CANCELLED = 64,
   OM_QUIET = 128,
+  // The host owns the screen and the keyboard (a copy for its file search
+  // or quick view): no box is drawn and the console input is not read.
+  OM_UNSEEN = 256,
 };
 
 enum : int32_t {

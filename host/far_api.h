@@ -262,6 +262,7 @@ enum : int {
   OPM_EDIT = 0x08,
   OPM_TOPLEVEL = 0x10,
   OPM_DESCR = 0x20,
+  OPM_QUICKVIEW = 0x40, // FAR's quick view panel (Ctrl+Q), since 1.70 b1069
 };
 
 enum : DWORD {

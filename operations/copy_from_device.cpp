@@ -85,7 +85,10 @@ bool IsSafePcName(const char *name) {
     return false;
   if (strcmp(name, ".") == 0 || strcmp(name, "..") == 0)
     return false;
-  return strpbrk(name, "\\/:") == nullptr;
+  for (const char *p = name; *p; ++p)
+    if (static_cast<unsigned char>(*p) < 0x20)
+      return false;
+  return strpbrk(name, "\\/:*?\"<>|") == nullptr;
 }
 
 namespace {
@@ -235,16 +238,25 @@ void UploadItem(GetFilesPass &pass, int i, int memory, bool keepExisting) {
   }
 }
 
-// Every item in its progress frame; false when the user cancelled.
-bool UploadItems(PanelSession &session, GetFilesPass &pass, bool findCopy) {
+// Every item in its progress frame; false when the user cancelled. An
+// unseen copy (the host's search or quick view) leaves the screen and the
+// keyboard to the host.
+bool UploadItems(PanelSession &session, GetFilesPass &pass, bool findCopy,
+                 bool unseen) {
   const bool keepExisting = (session.Options & PSO_KEEPEXISTING) != 0;
   WorkingFolderGuard workingFolder(kRememberedFolderLimit);
   OperationFrame frame(session);
-  frame.SaveScreen();
+  if (!unseen)
+    frame.SaveScreen();
   uint32_t total = 0;
   for (int i = 0; i < pass.Count; ++i)
     total += pass.Items[i].FindData.nFileSizeLow;
-  frame.Begin(findCopy ? OM_UPLOAD | OM_QUIET : OM_UPLOAD, total);
+  uint16_t mode = OM_UPLOAD;
+  if (unseen)
+    mode |= OM_UNSEEN;
+  else if (findCopy)
+    mode |= OM_QUIET;
+  frame.Begin(mode, total);
   frame.StartProgress();
   bool cancelled = false;
   for (int i = 0; i < pass.Count && !cancelled; ++i) {
@@ -288,7 +300,9 @@ int GetFilesImpl(PanelSession *session, farapi::PluginPanelItem *items,
 
   GetFilesPass pass{items, count, move != 0, destPath, {}, {}, {}, {}};
   pass.Went.assign(count, 0);
-  bool cancelled = !UploadItems(*session, pass, findCopy);
+  const bool unseen = (opMode & farapi::OPM_SILENT) &&
+                      (opMode & (farapi::OPM_FIND | farapi::OPM_QUICKVIEW));
+  bool cancelled = !UploadItems(*session, pass, findCopy, unseen);
   if (cancelled) {
     if (findCopy)
       session->FindCancelled = 1;

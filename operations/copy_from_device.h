@@ -15,7 +15,8 @@ int GetFilesImpl(PanelSession *session, farapi::PluginPanelItem *items,
                  int count, int move, const char *destPath, int opMode);
 
 // True when a name from the player can be written into a folder as it is:
-// not empty, no '\', '/' or ':', not "." or "..".
+// not empty, not "." or "..", none of the characters a PC file name cannot
+// hold (\ / : * ? " < > | and the control characters).
 bool IsSafePcName(const char *name);
 
 enum class UploadOutcome { Copied, KeptExisting, Failed, Cancelled };

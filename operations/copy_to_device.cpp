@@ -80,7 +80,9 @@ void ForgetReplaced(PutTransfer &transfer, int memory,
 // True when the file is to be sent: every entry of the same name on the
 // selected memory has been deleted, or there was none. False when one
 // exists and existing files are kept, or when the user cancelled meanwhile.
-bool ClearSameNameOnDevice(PutTransfer &transfer, const std::string &path) {
+// *removed: a file of that name was deleted.
+bool ClearSameNameOnDevice(PutTransfer &transfer, const std::string &path,
+                           bool *removed) {
   struct Replaced {
     PutTransfer *Transfer;
     int Memory;
@@ -93,7 +95,16 @@ bool ClearSameNameOnDevice(PutTransfer &transfer, const std::string &path) {
   return ClearSameName(transfer.Names, transfer.Link, replaced.Memory,
                        replaced.Name,
                        (transfer.Session.Options & PSO_KEEPEXISTING) != 0,
-                       forget, &replaced) == SameNameOutcome::Send;
+                       forget, &replaced, removed) == SameNameOutcome::Send;
+}
+
+// Why a PC file could not be read: a name the host gave with its '?' for a
+// character of its code page names no file; otherwise another program
+// holds it.
+FailReason UnreadableReason(const std::string &path) {
+  return LeafName(path).find_first_of("?*") != std::string::npos
+             ? FailReason::NotInCodePage
+             : FailReason::InUse;
 }
 
 // Sends one file; true when it arrived on the player.
@@ -108,25 +119,30 @@ bool SendOneFile(PutTransfer &transfer, const std::string &path, uint32_t size,
   // ahead: the source is readable, or its copy for the library exists.
   SendSource source;
   if (!source.Prepare(path.c_str())) {
-    transfer.Summary.Failed(LeafName(path), FailReason::InUse);
+    transfer.Summary.Failed(LeafName(path), UnreadableReason(path));
     return false;
   }
-  if (!ClearSameNameOnDevice(transfer, path))
+  bool oldRemoved = false;
+  if (!ClearSameNameOnDevice(transfer, path, &oldRemoved))
     return false;
   int result = link.DownloadPrepared(session.Memory, source, size);
   if (result == usbctrl::kMemoryFull &&
       (session.Options & PSO_SWITCHWHENFULL)) {
     session.Memory = OtherMemory(session.Memory);
     session.Options &= ~static_cast<uint32_t>(PSO_SWITCHWHENFULL);
-    if (!ClearSameNameOnDevice(transfer, path))
+    bool removedThere = false;
+    if (!ClearSameNameOnDevice(transfer, path, &removedThere))
       return false;
+    oldRemoved |= removedThere;
     result = link.DownloadPrepared(session.Memory, source, size);
   }
   if (result != usbctrl::kDone) {
     if (!link.Cancelled())
-      transfer.Summary.Failed(LeafName(path), result == usbctrl::kMemoryFull
-                                                  ? FailReason::MemoryFull
-                                                  : FailReason::NoAnswer);
+      transfer.Summary.Failed(LeafName(path),
+                              result == usbctrl::kMemoryFull
+                                  ? FailReason::MemoryFull
+                                  : FailReason::NoAnswer,
+                              oldRemoved);
     return false;
   }
   RecordArrival(transfer, path);
@@ -289,6 +305,11 @@ bool CheckFreeSpace(PanelSession &session, DeviceLink &link, uint64_t total) {
   int internalTotal = 0, internalFree = 0, externalTotal = 0, externalFree = 0;
   link.GetMemorySizes(&internalTotal, &internalFree, &externalTotal,
                       &externalFree);
+  // No card is no room on it: that, not the free space, is what to say.
+  if (session.Memory == MEM_EXTERNAL && externalTotal == 0) {
+    ShowNoCard();
+    return false;
+  }
   uint32_t freeBytes = static_cast<uint32_t>(
       session.Memory == MEM_INTERNAL ? internalFree : externalFree);
   if (total <= freeBytes)
@@ -340,6 +361,9 @@ bool SendItems(PutTransfer &transfer, const std::string &sourceFolder,
 
   RunPass(transfer, WALK_SEND, sourceFolder, items, count, &failed, &reached);
   const bool cancelled = transfer.Link.Cancelled();
+  // What replaced a file of its name takes that file's place in the order,
+  // also after a cancel: the user's order stays for what went.
+  RestorePlayPositions(transfer.Names, transfer.Link);
   frame.StopProgress();
   frame.EndOperation();
   if (!cancelled && move)
@@ -369,11 +393,22 @@ int PutFilesImpl(PanelSession *session, farapi::PluginPanelItem *items,
   const std::string sourceFolder = SourceFolder();
   if (sourceFolder.empty())
     return -1;
-  if (!(opMode & farapi::OPM_SILENT) && !ConfirmPut(*session, move != 0))
+  // FAR's editor saving a file of the panel (F4) asks no question: the
+  // edited file replaces the player's.
+  if (!(opMode & (farapi::OPM_SILENT | farapi::OPM_EDIT)) &&
+      !ConfirmPut(*session, move != 0))
     return -1;
 
   PutTransfer transfer{*session, link, {}, {}, {}, {}};
   uint64_t total = RunPass(transfer, WALK_COUNT, sourceFolder, items, count);
+  // Nothing qualified (an empty folder, extension lists that keep nothing):
+  // said, rather than a copy that ends without a word.
+  if (transfer.Summary.HandledCount() == 0) {
+    if (!(opMode & farapi::OPM_SILENT))
+      ShowMessageBox(farapi::FMSG_WARNING, kHelpTopic,
+                     {MSG_WARNING_TITLE, MSG_NOTHING_TO_SEND, MSG_OK}, 1);
+    return -1;
+  }
   if (!CheckFreeSpace(*session, link, total))
     return -1;
 

@@ -29,6 +29,15 @@ struct DeviceNameIndex {
     std::set<std::string> Unknown; // sent since the walk
   };
   MemoryNames Memories[2];
+  // The play order as the first walk of each memory found it, and the
+  // files of it that a file of the same name replaced since: the new files
+  // take their places when the sending is over.
+  struct PlayOrder {
+    bool Read = false;
+    std::vector<uint32_t> Files;                // file indexes in play order
+    std::map<uint32_t, std::string> ReplacedBy; // file index -> upper name
+  };
+  PlayOrder Orders[2];
 };
 
 // What clearing a name on a memory came to.
@@ -40,11 +49,18 @@ enum class SameNameOutcome {
 
 // Deletes every file named `upperName` on `memory` (quietly, as a delete
 // inside a download), or with `keepExisting` only looks for one.
-// `onDeleted` runs after each delete the library confirmed.
+// `onDeleted` runs after each delete the library confirmed; *removed tells
+// whether any file was deleted.
 SameNameOutcome ClearSameName(DeviceNameIndex &index, DeviceLink &link,
                               int memory, const std::string &upperName,
                               bool keepExisting,
-                              void (*onDeleted)(void *context), void *context);
+                              void (*onDeleted)(void *context), void *context,
+                              bool *removed);
+
+// Each file sent in place of one of the same name takes the play position
+// of the file it replaced: the player's order is the user's. One walk of
+// each memory where something was replaced.
+void RestorePlayPositions(DeviceNameIndex &index, DeviceLink &link);
 
 // Reads the memory for every file, as before the index existed. Kept as the
 // reference that the index is checked against; off unless a test turns it on.

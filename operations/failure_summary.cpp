@@ -24,6 +24,8 @@ int ReasonMessage(FailReason reason) {
     return MSG_REASON_BAD_NAME;
   case FailReason::EntryNotFound:
     return MSG_REASON_NOT_FOUND;
+  case FailReason::NotInCodePage:
+    return MSG_REASON_CODE_PAGE;
   case FailReason::Unknown:
     break;
   }
@@ -32,8 +34,9 @@ int ReasonMessage(FailReason reason) {
 
 } // namespace
 
-void FailureSummary::Failed(const std::string &name, FailReason reason) {
-  failed_.push_back({name, reason});
+void FailureSummary::Failed(const std::string &name, FailReason reason,
+                            bool oldRemoved) {
+  failed_.push_back({name, reason, oldRemoved});
 }
 
 void FailureSummary::TakeFailures(const FailureSummary &other) {
@@ -90,8 +93,11 @@ void FailureSummary::Show(int opMode) const {
                       handled_ < failed_.size() ? failed_.size() : handled_));
   for (size_t i = 0; i < failed_.size() && i < kSummaryNames; ++i) {
     int reason = ReasonMessage(failed_[i].Reason);
-    lines.push_back(
-        FailedNameLine(failed_[i].Name, reason < 0 ? "" : MsgText(reason)));
+    std::string text = reason < 0 ? "" : MsgText(reason);
+    if (failed_[i].OldRemoved)
+      text += (text.empty() ? "" : "; ") +
+              std::string(MsgText(MSG_REASON_OLD_REMOVED));
+    lines.push_back(FailedNameLine(failed_[i].Name, text.c_str()));
   }
   std::vector<const char *> items;
   items.push_back(MsgText(MSG_FAILED_TITLE));

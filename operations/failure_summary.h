@@ -16,6 +16,7 @@ enum class FailReason {
   InUse,          // a PC file could not be opened, moved or deleted
   NameNotAllowed, // a name that cannot be used on the PC
   EntryNotFound,  // a playlist line that names no file
+  NotInCodePage,  // a PC name the host could give only with '?' in it
 };
 
 // The most names the box lists; the count line tells how many there were.
@@ -27,7 +28,10 @@ class FailureSummary {
 public:
   // One more file that the operation handled, gone or not.
   void Handled(size_t files = 1) { handled_ += files; }
-  void Failed(const std::string &name, FailReason reason);
+  // `oldRemoved`: the player's file of that name was deleted before the
+  // send that failed, and is gone.
+  void Failed(const std::string &name, FailReason reason,
+              bool oldRemoved = false);
   // The failures of a later pass over files already counted here.
   void TakeFailures(const FailureSummary &other);
   size_t FailedCount() const { return failed_.size(); }
@@ -40,6 +44,7 @@ private:
   struct Failure {
     std::string Name;
     FailReason Reason;
+    bool OldRemoved;
   };
   std::vector<Failure> failed_;
   size_t handled_ = 0;

@@ -6,6 +6,7 @@
 #include "device/device_link.h"
 #include "host/far_api.h"
 #include "operations/player_ready.h"
+#include "services/messages.h"
 
 #include <climits>
 #include <cstdint>
@@ -202,21 +203,26 @@ namespace {
 bool AskMoveTarget(MoveEntry *entry) {
   farapi::FarDialogItem items[2];
   memset(items, 0, sizeof items);
+  const char *title = MsgText(MSG_MOVE_TO_TITLE);
+  // 16 columns, wider for a title that needs more (with a blank each side).
+  int width = static_cast<int>(strnlen(title, 60)) + 4;
+  if (width < 16)
+    width = 16;
   items[0].Type = farapi::DI_DOUBLEBOX;
-  items[0].X2 = 15;
+  items[0].X2 = width - 1;
   items[0].Y2 = 2;
   // Enter in the edit field then ends the dialog with this item's index, 0,
   // which is what confirms the entry.
   items[0].DefaultButton = 1;
-  snprintf(items[0].Data, sizeof items[0].Data, "%s", "Move item to");
+  snprintf(items[0].Data, sizeof items[0].Data, "%s", title);
   items[1].Type = farapi::DI_EDIT;
   items[1].X1 = 1;
   items[1].Y1 = 1;
-  items[1].X2 = 14;
+  items[1].X2 = width - 2;
   items[1].Y2 = 1;
   snprintf(items[1].Data, sizeof items[1].Data, "%s", "1");
   for (;;) {
-    int result = HostInfo.Dialog(HostInfo.ModuleNumber, -1, -1, 16, 3,
+    int result = HostInfo.Dialog(HostInfo.ModuleNumber, -1, -1, width, 3,
                                  "Changing_Order", items, 2);
     if (result == -1)
       return false;

@@ -115,17 +115,42 @@ void DeleteAllFiles(PanelSession *session, HANDLE panel, bool silent) {
   summary.Show(0);
 }
 
+namespace {
+
+// The card's capacity, asked afresh: 0 when there is no card.
+uint32_t CardCapacity(DeviceLink &device) {
+  if (device.CheckCard() != 0)
+    device.Connect();
+  int sizes[4] = {0, 0, 0, 0};
+  device.GetMemorySizes(&sizes[0], &sizes[1], &sizes[2], &sizes[3]);
+  return static_cast<uint32_t>(sizes[2]);
+}
+
+// A panel on a card that was taken out goes back to the internal memory.
+void CardMissing(PanelSession *session, HANDLE panel) {
+  ShowNoCard();
+  session->Memory = MEM_INTERNAL;
+  UpdateAndRedraw(panel);
+}
+
+} // namespace
+
 void FormatSelectedMemory(PanelSession *session, HANDLE panel) {
   if (!session || !PlayerReady(Device()))
     return;
   DeviceLink &device = Device();
+  bool internal = session->Memory == MEM_INTERNAL;
+  if (!internal && CardCapacity(device) == 0) {
+    CardMissing(session, panel);
+    return;
+  }
   if (ShowMessageBox(
           farapi::FMSG_WARNING, "Formating",
           {MSG_WARNING_TITLE, MSG_FORMAT_MEMORY, MSG_BTN_FORMAT, MSG_CANCEL},
           2) != 0)
     return;
 
-  bool internal = session->Memory == MEM_INTERNAL;
+  int result = usbctrl::kDone;
   {
     OperationFrame frame(*session);
     frame.SaveScreen();
@@ -140,11 +165,15 @@ void FormatSelectedMemory(PanelSession *session, HANDLE panel) {
     // OM_FORMAT stays set through the download of "Config.dat": the box
     // keeps its format form and Escape is not watched.
     frame.Begin(OM_FORMAT, total);
-    device.FormatMemory(session->Memory);
-    if (internal)
+    result = device.FormatMemory(session->Memory);
+    if (internal && result == usbctrl::kDone)
       SendConfigFileBack(device);
   }
+  // The panel shows what the memory holds, formatted or not.
   UpdateAndRedraw(panel);
+  if (result != usbctrl::kDone)
+    ShowMessageBox(farapi::FMSG_WARNING, "Formating",
+                   {MSG_ERROR_TITLE, MSG_FORMAT_FAILED, MSG_OK}, 1);
 }
 
 void SwitchMemory(PanelSession *session, HANDLE panel) {
@@ -156,12 +185,11 @@ void SwitchMemory(PanelSession *session, HANDLE panel) {
     UpdateAndRedraw(panel);
     return;
   }
-  if (device.CheckCard() != 0)
-    device.Connect();
-  int sizes[4] = {0, 0, 0, 0};
-  device.GetMemorySizes(&sizes[0], &sizes[1], &sizes[2], &sizes[3]);
-  if (sizes[2] == 0)
+  // No card: the panel stays on the internal memory, and the user is told.
+  if (CardCapacity(device) == 0) {
+    ShowNoCard();
     return;
+  }
   session->Memory = MEM_EXTERNAL;
   UpdateAndRedraw(panel);
 }

@@ -29,9 +29,15 @@ void SetText(char (&field)[80], const char *text) {
   snprintf(field, sizeof field, "%s", text);
 }
 
-void SetFigure(char (&field)[80], uint32_t bytes) {
-  snprintf(field, sizeof field, "%i (%.2f Mb)", static_cast<int>(bytes),
-           bytes * 9.5367431640625e-07);
+// "bytes (n.nn Mb)": the bytes as the unsigned figure they are, the
+// megabytes rounded in whole numbers, so that the point is a point whatever
+// C locale the host has set.
+void SetFigure(char (&field)[80], uint64_t bytes) {
+  uint64_t hundredths = (bytes * 100 + 524288) / 1048576;
+  snprintf(field, sizeof field, "%llu (%llu.%02u Mb)",
+           static_cast<unsigned long long>(bytes),
+           static_cast<unsigned long long>(hundredths / 100),
+           static_cast<unsigned>(hundredths % 100));
 }
 
 void SetLine(int line, int textId, bool separator) {
@@ -43,21 +49,28 @@ char *Label(int id) {
   return const_cast<char *>(MsgText(id));
 }
 
-// The info panel: the device, the version, capacities and free space.
-void FillInfoLines() {
+// The info panel: the device, the version, capacities and free space; of a
+// player that does not answer, only that. Returns the number of lines.
+int FillInfoLines() {
   memset(info_lines, 0, sizeof info_lines);
   SetLine(0, MSG_DISK_MENU, true);
   SetLine(1, MSG_INFO_VERSION, false);
-  SetText(info_lines[1].Data, Device().VersionText);
 
   // Slots in the library's order: internal total, internal free, external
-  // total, external free. The result is not looked at.
+  // total, external free.
   int slot[4] = {0, 0, 0, 0};
-  Device().GetMemorySizes(&slot[0], &slot[1], &slot[2], &slot[3]);
-  uint32_t internalTotal = static_cast<uint32_t>(slot[0]);
-  uint32_t internalFree = static_cast<uint32_t>(slot[1]);
-  uint32_t externalTotal = static_cast<uint32_t>(slot[2]);
-  uint32_t externalFree = static_cast<uint32_t>(slot[3]);
+  int result = Device().GetMemorySizes(&slot[0], &slot[1], &slot[2], &slot[3]);
+  // A failed or empty answer may be an unplugged player: asked once more.
+  bool empty = slot[0] == 0 && slot[1] == 0 && slot[2] == 0 && slot[3] == 0;
+  if ((result != 0 || empty) && !Device().CheckReady()) {
+    SetText(info_lines[1].Data, MsgText(MSG_INFO_NOT_CONNECTED));
+    return 2;
+  }
+  SetText(info_lines[1].Data, Device().VersionText);
+  uint64_t internalTotal = static_cast<uint32_t>(slot[0]);
+  uint64_t internalFree = static_cast<uint32_t>(slot[1]);
+  uint64_t externalTotal = static_cast<uint32_t>(slot[2]);
+  uint64_t externalFree = static_cast<uint32_t>(slot[3]);
 
   SetLine(2, MSG_INFO_CAPACITY, true);
   SetLine(3, MSG_INFO_TOTAL_SIZE, false);
@@ -73,6 +86,7 @@ void FillInfoLines() {
   SetFigure(info_lines[8].Data, internalFree);
   SetLine(9, MSG_INFO_EXTERNAL, false);
   SetFigure(info_lines[9].Data, externalFree);
+  return kInfoLineCount;
 }
 
 // F7 and Shift+F1 to Shift+F9 as the plug-in uses them; Shift+F11 blank.
@@ -107,9 +121,8 @@ void GetOpenPluginInfoImpl(PanelSession *session,
            MsgText(external ? MSG_TITLE_EXTERNAL : MSG_TITLE_INTERNAL));
   info->PanelTitle = panel_title;
 
-  FillInfoLines();
   info->InfoLines = info_lines;
-  info->InfoLinesNumber = kInfoLineCount;
+  info->InfoLinesNumber = FillInfoLines();
   info->DescrFiles = nullptr;
   info->DescrFilesNumber = 0;
   info->PanelModesArray = panel_modes;

@@ -167,10 +167,10 @@ void UpdateProgressAt(uint32_t progressValue, uint32_t now) {
     // A format cannot be cancelled and its byte counts are not counted.
     lineCount = 5;
     progressValue = 0;
-  } else if (PollEscape()) {
+  } else if (!(link.OpMode.load() & OM_UNSEEN) && PollEscape()) {
     link.CancelOperation();
   }
-  if (link.OpMode.load() & OM_QUIET)
+  if (link.OpMode.load() & (OM_QUIET | OM_UNSEEN))
     return;
 
   CountProgress(link, progressValue);
@@ -205,19 +205,34 @@ void UpdateProgress(uint32_t progressValue) {
 
 bool PollEscape() {
   static HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  // Only Escape is the plug-in's: every other key typed meanwhile is the
+  // host's, and stays in the console input for it.
+  INPUT_RECORD records[256];
+  DWORD count = 0;
+  if (!PeekConsoleInputA(input, records, 256, &count) || count == 0)
+    return false;
+  auto isEscape = [](const INPUT_RECORD &r) {
+    return r.EventType == KEY_EVENT &&
+           r.Event.KeyEvent.wVirtualKeyCode == VK_ESCAPE;
+  };
   bool found = false;
-  for (;;) {
-    INPUT_RECORD record;
-    DWORD count = 0;
-    if (!PeekConsoleInputA(input, &record, 1, &count) || count == 0)
-      return found;
-    if (!ReadConsoleInputA(input, &record, 1, &count) || count == 0)
-      return found;
-    if (record.EventType == KEY_EVENT &&
-        record.Event.KeyEvent.wVirtualKeyCode == VK_ESCAPE &&
-        record.Event.KeyEvent.bKeyDown)
-      found = true;
-  }
+  for (DWORD i = 0; i < count; ++i)
+    found |= isEscape(records[i]) && records[i].Event.KeyEvent.bKeyDown;
+  if (!found)
+    return false;
+  // The console cannot take one event out: all are read, and all but the
+  // Escape presses and releases are written back in their order.
+  DWORD read = 0;
+  if (!ReadConsoleInputA(input, records, count, &read))
+    return true;
+  DWORD kept = 0;
+  for (DWORD i = 0; i < read; ++i)
+    if (!isEscape(records[i]))
+      records[kept++] = records[i];
+  DWORD written = 0;
+  if (kept)
+    WriteConsoleInputA(input, records, kept, &written);
+  return true;
 }
 
 } // namespace davu

@@ -55,7 +55,7 @@ void UpdateProgress(uint32_t progressValue);
 void UpdateProgressAt(uint32_t progressValue, uint32_t now);
 
 // True when a press of Escape was among the pending console input events;
-// consumes them all.
+// takes the Escape events out and leaves every other event where it was.
 bool PollEscape();
 
 } // namespace davu

@@ -79,8 +79,15 @@ enum MessageId : int {
   // 68 to 81: the progress box's own texts (ProgressMessage).
   MSG_PROGRESS_FIRST = kProgressTitleUpload,
   MSG_PROGRESS_LAST = kProgressLastMessage,
+  MSG_REASON_OLD_REMOVED = 82, // "; its old file was removed" after a reason
+  MSG_REASON_CODE_PAGE = 83,   // a PC name the host gave with '?' in it
+  MSG_INFO_NOT_CONNECTED = 84, // info panel: the player does not answer
+  MSG_NO_CARD = 85,            // F7, Shift+F7, F5 with no memory card
+  MSG_FORMAT_FAILED = 86,      // the library did not format the memory
+  MSG_NOTHING_TO_SEND = 87,    // a copy to the player that found no file
+  MSG_MOVE_TO_TITLE = 88,      // title of the Shift+F3 dialog
 };
 
-constexpr int kMessageCount = MSG_PROGRESS_LAST + 1;
+constexpr int kMessageCount = MSG_MOVE_TO_TITLE + 1;
 
 } // namespace davu

@@ -27,6 +27,11 @@ void ShowDeviceNotReady() {
                  {MSG_ERROR_TITLE, MSG_NOT_READY, MSG_OK}, 1);
 }
 
+void ShowNoCard() {
+  ShowMessageBox(farapi::FMSG_WARNING, "Messages",
+                 {MSG_ERROR_TITLE, MSG_NO_CARD, MSG_OK}, 1);
+}
+
 void ShowLoadFailure(int loadStage) {
   ShowMessageBox(farapi::FMSG_WARNING, "Messages",
                  {MSG_ERROR_TITLE, MSG_ERROR_TITLE + loadStage, MSG_OK}, 1);

@@ -17,6 +17,7 @@ void ShowDeviceNotReady();           // [7, 10, 44]
 void ShowLoadFailure(int loadStage); // [7, 7 + stage, 44]
 void ShowHostTooOld();               // [11, 23, 44]
 void ShowConnectWarning();           // [11, 12, 44]
+void ShowNoCard();                   // [7, 85, 44]
 void ShowConnectingBox();            // [24, 25], no buttons, stays on screen
 // [7, "DAVU Manager: the operation stopped: <reason>", 44]; never throws.
 void ShowOperationStopped(int reasonId);

@@ -60,19 +60,25 @@ HANDLE ConsoleInput() {
   return console_input;
 }
 
-bool InjectEscape() {
+bool InjectKey(int key, bool down) {
   HANDLE in = ConsoleInput();
   if (in == INVALID_HANDLE_VALUE)
     return false;
   INPUT_RECORD record{};
   record.EventType = KEY_EVENT;
-  record.Event.KeyEvent.bKeyDown = TRUE;
+  record.Event.KeyEvent.bKeyDown = down ? TRUE : FALSE;
   record.Event.KeyEvent.wRepeatCount = 1;
-  record.Event.KeyEvent.wVirtualKeyCode = VK_ESCAPE;
-  record.Event.KeyEvent.wVirtualScanCode = 1;
-  record.Event.KeyEvent.uChar.AsciiChar = 27;
+  record.Event.KeyEvent.wVirtualKeyCode = static_cast<WORD>(key);
+  if (key == VK_ESCAPE) {
+    record.Event.KeyEvent.wVirtualScanCode = 1;
+    record.Event.KeyEvent.uChar.AsciiChar = 27;
+  }
   DWORD written = 0; // Wine reports 0 here though the event arrives
   return WriteConsoleInputA(in, &record, 1, &written) != 0;
+}
+
+bool InjectEscape() {
+  return InjectKey(VK_ESCAPE);
 }
 
 namespace {

@@ -15,7 +15,8 @@ std::string KeyName(int key, unsigned controlState);
 // The console input the plug-in polls: a real console's input, made the
 // standard input of the process (AllocConsole once when needed).
 HANDLE ConsoleInput();
-// Writes one Escape key-down event into it.
+// Writes one key event into it (a person typing), or an Escape press.
+bool InjectKey(int key, bool down = true);
 bool InjectEscape();
 
 } // namespace farhost

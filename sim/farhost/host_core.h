@@ -222,6 +222,27 @@ public:
   // Puts an Escape key press into the console input when the n-th progress
   // box from now is drawn (n = 0: at once).
   void PressEscapeAtProgress(int n);
+  // The keys (key-down codes) that the latest export left in the console
+  // input for the host, as FAR reads them after the call.
+  std::vector<int> TakeKeysLeft();
+
+  // --- FAR's own keys on the plug-in's panel
+  // Ctrl+Q: GetFiles of the item under the cursor with
+  // OPM_SILENT|OPM_VIEW|OPM_QUICKVIEW into a temporary folder, with `typed`
+  // keys in the console input meanwhile; the cursor keys among those left
+  // for the host then move the cursor. GetFiles' result, 0 for nothing.
+  int QuickView(const std::vector<int> &typed);
+  // Alt+F7 with a text: GetFindData with OPM_FIND, then GetFiles with
+  // OPM_SILENT|OPM_FIND of every file, into a temporary folder, for those
+  // whose content holds the text. With `cancelAt` n > 0 the user presses
+  // Escape during the n-th copy: FAR's question stays on the screen until
+  // that copy returns, is answered Yes, and the search ends. The names
+  // found.
+  std::vector<std::string> Find(const std::string &text, int cancelAt);
+  // F4, a change, and the editor's save: GetFiles of the item under the
+  // cursor with OPM_SILENT|OPM_EDIT, `append` added to the file, then
+  // PutFiles of it with OPM_EDIT from its folder. PutFiles' result.
+  int Edit(const std::string &append);
 
   // --- records
   std::vector<MessageRecord> Messages() const;
@@ -272,7 +293,8 @@ private:
   // The panel model (panel_model.cpp).
   void CallGetOpenPluginInfo();
   void ReadListing(bool keepSelection);
-  void TakeListing();
+  // GetFindData with the mode and FreeFindData at once: the host's copy.
+  std::vector<farapi::PluginPanelItem> TakeListing(int opMode);
   void FillEntries(const std::set<std::string> *keep);
   void PlaceCursor(const std::string &name, int index);
   void SortEntries();

@@ -43,6 +43,12 @@ struct Host::Impl {
   int openInfoCalls = 0;
   std::set<const void *> outstandingArrays;
 
+  // A box of FAR's own that is on the screen while the plug-in works (the
+  // search's cancel question): nothing of the plug-in's may draw over it.
+  std::string hostBox;
+  // Keys typed during the latest export and left for the host.
+  std::vector<int> keysLeft;
+
   std::string transcript;
   // Progress boxes held back in ProgressMode::Last.
   int heldProgress = 0, heldOtherThread = 0, heldFlushes = 0;
@@ -72,6 +78,7 @@ struct Host::Impl {
   void AnswerMessage(MessageRecord *r);
   bool HoldProgress(const MessageRecord &r);
   void Unexpected(const char *service);
+  void OverHostBox(const char *service); // a problem while hostBox is up
   void CheckNumber(const char *service, int number);
   void CheckHelp(const char *service, const char *help);
 };
@@ -95,6 +102,11 @@ std::string BitNames(DWORD flags, const NamedBit (&names)[N]) {
 std::string FormatBox(const MessageRecord &box, bool rawTimes);
 std::string FormatDialog(const DialogRecord &dialog);
 std::string FormatTime(const FILETIME &time);
+
+// FAR's temporary folder for a file it views or edits, %TEMP%\FTMPxxxx;
+// empty when none could be made.
+std::string MakeViewFolder();
+unsigned long long FileSize(const std::string &path); // ~0 when missing
 
 // Small helpers shared by the host's source files.
 std::string WithSlash(const std::string &folder);

@@ -296,8 +296,6 @@ void Host::HostKey(int key, unsigned controlState) {
     AddLine("(the host does nothing with " + KeyName(key, controlState) + ")");
 }
 
-namespace {
-
 // FAR's temporary folder for a file to view: %TEMP%\FTMPxxxx.
 std::string MakeViewFolder() {
   char temp[MAX_PATH] = {};
@@ -321,8 +319,6 @@ unsigned long long FileSize(const std::string &path) {
   return (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) |
          data.nFileSizeLow;
 }
-
-} // namespace
 
 int Host::ViewCurrent() {
   const PanelModel &m = model_;

@@ -100,10 +100,17 @@ void Host::Impl::Unexpected(const char *service) {
   ProblemLocked(std::string("unexpected call of the service ") + service);
 }
 
+void Host::Impl::OverHostBox(const char *service) {
+  if (!hostBox.empty())
+    ProblemLocked(std::string(service) + " while FAR's \"" + hostBox +
+                  "\" is on the screen");
+}
+
 int Host::Impl::Message(int number, DWORD flags, const char *help,
                         const char *const *items, int count, int buttons) {
   std::lock_guard<std::mutex> lock(mutex);
   CheckNumber("Message", number);
+  OverHostBox("Message");
   MessageRecord r;
   r.flags = flags;
   r.hasHelp = help != nullptr;
@@ -248,6 +255,7 @@ HANDLE Host::Impl::SaveScreen(int x1, int y1, int x2, int y2) {
   std::lock_guard<std::mutex> lock(mutex);
   if (OtherThread())
     ProblemLocked("SaveScreen called from another thread");
+  OverHostBox("SaveScreen");
   ScreenRecord r;
   r.save = true;
   r.x1 = x1;
@@ -270,6 +278,7 @@ void Host::Impl::RestoreScreen(HANDLE screen) {
   std::lock_guard<std::mutex> lock(mutex);
   if (OtherThread())
     ProblemLocked("RestoreScreen called from another thread");
+  OverHostBox("RestoreScreen");
   ScreenRecord r;
   r.save = false;
   r.handle = screen ? ScreenNumber(screen) : 0;
@@ -300,6 +309,7 @@ void Host::Impl::RestoreScreen(HANDLE screen) {
 
 void Host::Impl::Text(int x, int y, int color, const char *text) {
   std::lock_guard<std::mutex> lock(mutex);
+  OverHostBox("Text");
   TextRecord r;
   r.x = x;
   r.y = y;

@@ -101,7 +101,7 @@ void Host::ReadListing(bool keepSelection) {
   std::string cursorName;
   if (cursorIndex >= 0 && cursorIndex < static_cast<int>(model_.entries.size()))
     cursorName = model_.entries[cursorIndex].Name();
-  TakeListing();
+  listing_ = TakeListing(0);
   FillEntries(keepSelection ? &selected : nullptr);
   SortEntries();
   PlaceCursor(cursorName, cursorIndex);
@@ -109,12 +109,12 @@ void Host::ReadListing(bool keepSelection) {
 
 // GetFindData, the host's copy of the items, and FreeFindData at once, as
 // FAR does; the array stays in the ledger only between the two calls.
-void Host::TakeListing() {
+std::vector<farapi::PluginPanelItem> Host::TakeListing(int opMode) {
   farapi::PluginPanelItem *items = nullptr;
   int count = 0;
   int result = 0;
   if (api_.GetFindData)
-    result = api_.GetFindData(panel_, &items, &count, 0);
+    result = api_.GetFindData(panel_, &items, &count, opMode);
   {
     std::lock_guard<std::mutex> lock(impl_->mutex);
     if (count < 0 || (count > 0 && !items)) {
@@ -127,9 +127,9 @@ void Host::TakeListing() {
       impl_->outstandingArrays.insert(items);
     ++impl_->findDataGiven;
   }
-  listing_.assign(items, items + count);
+  std::vector<farapi::PluginPanelItem> listing(items, items + count);
   // The strings belong to the plug-in and go with FreeFindData.
-  for (farapi::PluginPanelItem &item : listing_) {
+  for (farapi::PluginPanelItem &item : listing) {
     item.Description = nullptr;
     item.Owner = nullptr;
     item.CustomColumnData = nullptr;
@@ -137,7 +137,8 @@ void Host::TakeListing() {
   }
   if (options_.echoCalls) {
     char line[64];
-    snprintf(line, sizeof line, "GetFindData -> %d, %d items", result, count);
+    snprintf(line, sizeof line, "GetFindData%s -> %d, %d items",
+             opMode & farapi::OPM_FIND ? "(OPM_FIND)" : "", result, count);
     AddLine(line);
   }
   {
@@ -153,6 +154,7 @@ void Host::TakeListing() {
     snprintf(line, sizeof line, "FreeFindData(%d items)", count);
     AddLine(line);
   }
+  return listing;
 }
 
 // The panel's entries from the listing: ".." first when asked for; with

@@ -3,38 +3,13 @@
 // acts on the host.
 #include "sim/farhost/script_commands.h"
 
+#include "sim/farhost/script_far_keys.h"
 #include "sim/farhost/script_words.h"
 
 #include <algorithm>
 #include <cstring>
 
 namespace farhost {
-
-const char kScriptCommands[] =
-    "commands (one per line, # starts a comment):\n"
-    "  open diskmenu|pluginsmenu|findlist|shortcut|commandline|editor|viewer"
-    " [ITEM]\n"
-    "  open N [ITEM]              OpenPlugin with a raw OpenFrom\n"
-    "  show panel|info|keybar|pc|plugininfo|problems\n"
-    "  cursor NAME|#INDEX         select NAME|#INDEX...|all\n"
-    "  unselect NAME|#INDEX...|all\n"
-    "  key [ctrl+][alt+][shift+]KEY   ProcessKey (pre-processed, then "
-    "plain),\n"
-    "                             the host's own keys (F3 views), KEY_NONE\n"
-    "  copy|move [silent] [find]  GetFiles of the selection to the PC "
-    "folder\n"
-    "  delete [silent]            DeleteFiles of the selection\n"
-    "  pc folder PATH             pc select|unselect NAME...|all\n"
-    "  pc copy|pc move [silent|cancel]  FAR's Copy dialog (cancel: Escape"
-    " in it),\n"
-    "                             then PutFiles of the PC selection\n"
-    "  answer N|esc ...           answers for the next boxes\n"
-    "  dialog N|esc [I:selected=V] [I:data=TEXT]   answer for the next "
-    "dialog\n"
-    "  escape at N                Escape at the N-th progress box from now\n"
-    "  escape now                 Escape into the console input at once\n"
-    "  configure [N]              sort unsorted|name|ext|mtime|size|N\n"
-    "  update [keep]              redraw            note TEXT\n";
 
 namespace {
 
@@ -116,6 +91,7 @@ private:
   void Redraw(const Words &w);
   void Note(const Words &w);
   void Help(const Words &w);
+  void FarKey(const Words &w);
 
   Host &host_;
 };
@@ -140,6 +116,9 @@ const Runner::Command Runner::kCommands[] = {
     {"redraw", &Runner::Redraw, false},
     {"note", &Runner::Note, false},
     {"help", &Runner::Help, false},
+    {"quickview", &Runner::FarKey, true},
+    {"find", &Runner::FarKey, true},
+    {"edit", &Runner::FarKey, true},
 };
 
 void Runner::Run(const Words &w) {
@@ -334,30 +313,6 @@ void Runner::Answer(const Words &w) {
     host_.QueueAnswer(farhost::Answer(w[i]));
 }
 
-// One edit of a dialog answer: ITEM:selected=V or ITEM:data=TEXT.
-DialogEdit ParseDialogEdit(const std::string &edit) {
-  size_t colon = edit.find(':');
-  size_t equals = edit.find('=');
-  if (colon == std::string::npos || equals == std::string::npos ||
-      equals < colon)
-    throw ScriptError{"dialog edit \"" + edit +
-                      "\" is not ITEM:selected=V or ITEM:data=TEXT"};
-  DialogEdit e;
-  e.item = Number(edit.substr(0, colon), "an item number");
-  std::string field = edit.substr(colon + 1, equals - colon - 1);
-  std::string value = edit.substr(equals + 1);
-  if (field == "selected") {
-    e.setSelected = true;
-    e.selected = Number(value, "a number");
-  } else if (field == "data") {
-    e.setData = true;
-    e.data = value;
-  } else {
-    throw ScriptError{"unknown dialog field \"" + field + "\""};
-  }
-  return e;
-}
-
 void Runner::Dialog(const Words &w) {
   if (w.size() < 2)
     throw ScriptError{"dialog needs a result"};
@@ -411,6 +366,13 @@ void Runner::Note(const Words &w) {
 
 void Runner::Help(const Words &) {
   host_.Note(kScriptCommands);
+}
+
+// FAR's keys that copy a file of the panel for FAR itself.
+void Runner::FarKey(const Words &w) {
+  NeedPanel();
+  NeedExport(reinterpret_cast<const void *>(host_.Api().GetFiles), "GetFiles");
+  RunFarKeyCommand(host_, w);
 }
 
 } // namespace

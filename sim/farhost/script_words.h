@@ -2,6 +2,8 @@
 // environment, blanks splitting words, numbers and answers read.
 #pragma once
 
+#include "sim/farhost/host_records.h"
+
 #include <istream>
 #include <string>
 #include <vector>
@@ -21,6 +23,10 @@ std::vector<std::string> Split(const std::string &line);
 int Number(const std::string &text, const char *what);
 // A button number, or -1 for "esc".
 int Answer(const std::string &text);
+// One edit of a dialog answer: ITEM:selected=V or ITEM:data=TEXT.
+DialogEdit ParseDialogEdit(const std::string &edit);
+// The command list that `help` and --help print.
+extern const char kScriptCommands[];
 // All lines of a script, without their CR.
 bool ReadScript(std::istream &in, std::vector<std::string> *lines);
 

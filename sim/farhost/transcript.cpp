@@ -155,16 +155,35 @@ void Host::AfterOperation(const char *what, bool settles) {
     impl_->AddLineLocked(text);
     impl_->escapeAt = -1;
   }
+  // FAR reads its keyboard after each call: the keys typed meanwhile and
+  // left there by the plug-in are the host's.
   HANDLE in = ConsoleInput();
   DWORD pending = 0;
+  impl_->keysLeft.clear();
   if (options_.drainInput && in != INVALID_HANDLE_VALUE &&
       GetNumberOfConsoleInputEvents(in, &pending) && pending > 0) {
-    char text[96];
-    snprintf(text, sizeof text, "console input left unread: %lu event(s)",
-             static_cast<unsigned long>(pending));
-    impl_->AddLineLocked(text);
-    FlushConsoleInputBuffer(in);
+    INPUT_RECORD records[64];
+    DWORD count = 0;
+    std::string names;
+    while (PeekConsoleInputA(in, records, 64, &count) && count > 0 &&
+           ReadConsoleInputA(in, records, count, &count) && count > 0)
+      for (DWORD i = 0; i < count; ++i)
+        if (records[i].EventType == KEY_EVENT &&
+            records[i].Event.KeyEvent.bKeyDown) {
+          int key = records[i].Event.KeyEvent.wVirtualKeyCode;
+          impl_->keysLeft.push_back(key);
+          names += " " + KeyName(key, 0);
+        }
+    if (!names.empty())
+      impl_->AddLineLocked("keys left for the host:" + names);
   }
+}
+
+std::vector<int> Host::TakeKeysLeft() {
+  std::lock_guard<std::mutex> lock(impl_->mutex);
+  std::vector<int> keys;
+  keys.swap(impl_->keysLeft);
+  return keys;
 }
 
 // --- the transcript itself, with the mutex held ---------------------------

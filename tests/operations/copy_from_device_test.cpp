@@ -215,27 +215,25 @@ TEST_F(GetFilesTest, CancelledSearchCopyRefusesSearchCopiesUntilReset) {
   OnPlayer(simplayer::kInternal, "A.mp3", std::string(300, 'a'));
   Chunks(100);
   Open();
-  const int search = farapi::OPM_FIND | farapi::OPM_SILENT;
+  // A search that is not silent asks first and watches Escape itself.
+  const int search = farapi::OPM_FIND;
   auto items = Items({"A.mp3"});
+  host->QueueAnswer(kGoOn);
   host->PressEscapeAtProgress(0); // quiet: no box is drawn to wait for
   EXPECT_EQ(host->CallGetFiles(items, false, pc, search), -1);
   EXPECT_EQ(session->FindCancelled, 1);
   EXPECT_TRUE(host->ProgressBoxes().empty());
-  EXPECT_TRUE(host->Boxes().empty());
 
   simplayer::ClearCallLog(Bare(playerDir.Path()));
+  host->QueueAnswer(kGoOn);
   EXPECT_EQ(host->CallGetFiles(items, false, pc, search), -1);
   EXPECT_TRUE(Calls("Upload").empty());
   EXPECT_EQ(session->FindCancelled, 1);
 
-  // A copy of the user's own clears the mark.
+  // A copy of the user's own clears the mark; so does any key.
   EXPECT_EQ(host->CallGetFiles(items, false, pc, farapi::OPM_SILENT), 1);
   EXPECT_EQ(session->FindCancelled, 0);
-  EXPECT_EQ(host->CallGetFiles(items, false, pc, search), 1);
-  EXPECT_EQ(DestBytes("A.mp3"), std::string(300, 'a'));
-  EXPECT_TRUE(host->ProgressBoxes().size() > 0); // the user's copy only
-
-  // So does any key in the panel.
+  host->QueueAnswer(kGoOn);
   host->PressEscapeAtProgress(0);
   EXPECT_EQ(host->CallGetFiles(items, false, pc, search), -1);
   EXPECT_EQ(session->FindCancelled, 1);
@@ -243,6 +241,49 @@ TEST_F(GetFilesTest, CancelledSearchCopyRefusesSearchCopiesUntilReset) {
     host->CallProcessKey('A', 0);
     EXPECT_EQ(session->FindCancelled, 0);
   }
+  // Keys typed into the console of a process started without one make
+  // Wine start a thread of its own that stays; the progress windows are
+  // checked to be gone all the same.
+  threadsAtOpen = ThreadsOfThisProcess();
+  ExpectCleanHost();
+}
+
+TEST_F(GetFilesTest, SearchAndQuickViewCopiesLeaveScreenAndKeysToTheHost) {
+  OnPlayer(simplayer::kInternal, "A.mp3", std::string(300, 'a'));
+  Chunks(100);
+  Open();
+  // {mode, unseen}: FAR's search and quick view own the screen and the
+  // keyboard; its viewer (F3) gets the progress box and Escape as ever.
+  const struct {
+    int mode;
+    bool unseen;
+  } cases[] = {
+      {farapi::OPM_SILENT | farapi::OPM_FIND, true},
+      {farapi::OPM_SILENT | farapi::OPM_VIEW | farapi::OPM_QUICKVIEW, true},
+      {farapi::OPM_SILENT | farapi::OPM_VIEW, false},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.mode);
+    host->ClearRecords();
+    DeleteFileA((pc + "\\A.mp3").c_str());
+    // Typed while the file comes over; Escape only where it is FAR's.
+    std::vector<int> typed = {VK_HOME, VK_DOWN};
+    if (c.unseen)
+      typed.push_back(VK_ESCAPE);
+    for (int key : typed)
+      ASSERT_TRUE(farhost::InjectKey(key));
+    EXPECT_EQ(host->CallGetFiles(Items({"A.mp3"}), false, pc, c.mode), 1);
+    EXPECT_EQ(DestBytes("A.mp3"), std::string(300, 'a'));
+    EXPECT_EQ(host->TakeKeysLeft(), typed);
+    EXPECT_EQ(host->Screens().empty(), c.unseen);
+    EXPECT_EQ(host->ProgressBoxes().empty(), c.unseen);
+    EXPECT_TRUE(host->Boxes().empty());
+    EXPECT_EQ(session->FindCancelled, 0);
+  }
+  // Keys typed into the console of a process started without one make
+  // Wine start a thread of its own that stays; the progress windows are
+  // checked to be gone all the same.
+  threadsAtOpen = ThreadsOfThisProcess();
   ExpectCleanHost();
 }
 

@@ -448,25 +448,34 @@ TEST_F(CancelPut, ProgressLinesNameEachFileAsItIsReached) {
 
 // --- calls with little or nothing to do
 
-TEST_F(PutFilesTest, NoItemsStillAsksRunsTheFrameAndSucceeds) {
-  Open();
-  host->QueueAnswer(kGoOn);
-  EXPECT_EQ(host->CallPutFiles({}, false, 0), 1);
-  EXPECT_EQ(BoxTexts(), (Names{Msg(16)}));
-  std::vector<farhost::ScreenRecord> screens = host->Screens();
-  ASSERT_EQ(screens.size(), 2u);
-  EXPECT_TRUE(screens[0].save);
-  EXPECT_FALSE(screens[1].save);
-  ExpectCleanHost();
-}
-
-TEST_F(PutFilesTest, NothingQualifyingSendsNothing) {
-  Open(".mp3;");
+TEST_F(PutFilesTest, NothingToSendIsSaidAndNothingChanges) {
+  // No item at all; a file the extension lists keep out; an empty folder.
+  const struct {
+    const char *name;
+    const char *selected;
+  } cases[] = {{"none", nullptr}, {"filtered", "a.txt"}, {"empty", "empty"}};
   Pc("a.txt", "a");
-  SelectPc({"a.txt"});
-  EXPECT_EQ(Put(true), 1);
-  EXPECT_TRUE(OnPlayer(davu::MEM_INTERNAL).empty());
-  EXPECT_TRUE(FileExists(pc / "a.txt"));
+  ASSERT_TRUE(CreateDirectoryA((pc / "empty").c_str(), nullptr));
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    Open(".mp3;");
+    int result;
+    if (c.selected) {
+      SelectPc({c.selected});
+      result = Put(true);
+    } else {
+      host->QueueAnswer(kGoOn);
+      result = host->CallPutFiles({}, true, 0);
+    }
+    EXPECT_EQ(result, -1);
+    EXPECT_EQ(BoxTexts(), (Names{Msg(17), Msg(davu::MSG_NOTHING_TO_SEND)}));
+    EXPECT_TRUE(host->Screens().empty());
+    EXPECT_TRUE(OnPlayer(davu::MEM_INTERNAL).empty());
+    EXPECT_TRUE(FileExists(pc / "a.txt"));
+    EXPECT_TRUE(FileExists(pc / "empty"));
+    ExpectCleanHost();
+    host.reset();
+  }
 }
 
 TEST_F(PutFilesTest, SilentCopyAsksNothingAndReplaces) {

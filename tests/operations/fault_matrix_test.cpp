@@ -249,14 +249,22 @@ protected:
     return -2;
   }
 
-  std::string ReasonText() const {
+  // The reason beside a unit that did not go. A send that failed after the
+  // player's file of that name was deleted says that the old file is gone.
+  std::string ReasonText(const std::string &unit) const {
+    const auto &text = host->Language().messages;
     switch (fault.Kind) {
     case Fault::HeldOpen:
-      return host->Language().messages.at(davu::MSG_REASON_IN_USE);
+      return text.at(davu::MSG_REASON_IN_USE);
     case Fault::MemoryFull:
-      return host->Language().messages.at(davu::MSG_REASON_MEMORY_FULL);
-    default:
-      return host->Language().messages.at(davu::MSG_REASON_NO_ANSWER);
+    default: {
+      std::string reason =
+          text.at(fault.Kind == Fault::MemoryFull ? davu::MSG_REASON_MEMORY_FULL
+                                                  : davu::MSG_REASON_NO_ANSWER);
+      if (op.Direction == Side::ToPlayer && unit == kExisting)
+        reason += "; " + text.at(davu::MSG_REASON_OLD_REMOVED);
+      return reason;
+    }
     }
   }
 
@@ -387,7 +395,7 @@ protected:
                                         box.items.end() - 1),
           expected;
       for (const std::string &unit : notWent)
-        expected.insert(davu::FailedNameLine(unit, ReasonText().c_str()));
+        expected.insert(davu::FailedNameLine(unit, ReasonText(unit).c_str()));
       EXPECT_EQ(listed, expected);
       EXPECT_EQ(
           box.items[1],

@@ -457,14 +457,16 @@ TEST_F(WholeMemoryTest, SwitchGoesToTheCardAndBack) {
   ExpectCleanHost();
 }
 
-TEST_F(WholeMemoryTest, SwitchWithoutACardChangesNothing) {
+TEST_F(WholeMemoryTest, SwitchWithoutACardSaysSoAndStays) {
   Put(davu::MEM_INTERNAL, "i.mp3", "i");
   Load();
   SetConfig([](simplayer::PlayerConfig *c) { c->cardAbsent = true; });
   EXPECT_EQ(Key(VK_F7, 0), 1);
   EXPECT_EQ(session->Memory, davu::MEM_INTERNAL);
   EXPECT_TRUE(host->Controls().empty());
-  EXPECT_TRUE(host->Messages().empty());
+  ASSERT_EQ(host->Messages().size(), 1u);
+  EXPECT_EQ(host->Messages()[0].items.at(1),
+            host->Language().messages.at(davu::MSG_NO_CARD));
 }
 
 TEST_F(WholeMemoryTest, SwitchReconnectsFirstWhenTheCardCheckAsks) {

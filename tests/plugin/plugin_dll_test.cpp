@@ -246,16 +246,34 @@ TEST_F(PluginDll, InfoPanelOfAPlayerWithoutCard) {
   EXPECT_EQ(model.infoLines[9].data, "0 (0.00 Mb)");
 }
 
-TEST_F(PluginDll, FiguresAreSignedWithUnsignedMegabytesAnd32BitSums) {
-  SetEnvironmentVariableA("SPINE_MEMORY", "3000000000,0,2000000000,5");
+TEST_F(PluginDll, FiguresAreUnsignedAndTheirSumsDoNotWrap) {
+  // {slots, line, expected}: every figure as the unsigned value it is, the
+  // two memories added beyond 32 bits.
+  const struct {
+    const char *memory;
+    int line;
+    const char *figure;
+  } cases[] = {
+      {"3000000000,0,2000000000,5", 4, "3000000000 (2861.02 Mb)"},
+      {"3000000000,0,2000000000,5", 3, "5000000000 (4768.37 Mb)"},
+      {"3000000000,0,2000000000,5", 7, "5 (0.00 Mb)"},
+      {"2147483647,4294967295,2147483647,4294967295", 3,
+       "4294967294 (4096.00 Mb)"},
+      {"2147483647,4294967295,2147483647,4294967295", 8,
+       "4294967295 (4096.00 Mb)"},
+      {"2147483647,4294967295,2147483647,4294967295", 7,
+       "8589934590 (8192.00 Mb)"},
+  };
   Start();
   ASSERT_NE(host->OpenPlugin(1), INVALID_HANDLE_VALUE);
-  const farhost::PanelModel &model = host->Model();
-  ASSERT_EQ(model.infoLines.size(), 10u);
-  EXPECT_EQ(model.infoLines[4].data, "-1294967296 (2861.02 Mb)");
-  // 5000000000 modulo 2^32.
-  EXPECT_EQ(model.infoLines[3].data, "705032704 (672.37 Mb)");
-  EXPECT_EQ(model.infoLines[7].data, "5 (0.00 Mb)");
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.memory);
+    // The library is asked on every redraw.
+    SetEnvironmentVariableA("SPINE_MEMORY", c.memory);
+    host->Redraw();
+    ASSERT_EQ(host->Model().infoLines.size(), 10u);
+    EXPECT_EQ(host->Model().infoLines[c.line].data, c.figure);
+  }
 }
 
 TEST_F(PluginDll, TitleFollowsTheMemoryAndKeyBarLabelsItsKeys) {

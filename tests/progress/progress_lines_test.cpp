@@ -9,6 +9,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 using davu::Device;
 using davu::ProgressText;
@@ -210,18 +211,48 @@ TEST_F(ProgressLinesTest, EscapeCancelsAndNothingIsDrawnFromThenOn) {
   EXPECT_EQ(Device().FileDone.load(), 100u);
 }
 
-TEST_F(ProgressLinesTest, PollEscapeConsumesEveryEventAndWantsAKeyDown) {
-  ASSERT_TRUE(progress_test::PutKey(VK_ESCAPE, false));
-  ASSERT_TRUE(progress_test::PutKey('X', true));
-  EXPECT_FALSE(davu::PollEscape());
-  DWORD pending = 1;
-  ASSERT_TRUE(GetNumberOfConsoleInputEvents(farhost::ConsoleInput(), &pending));
-  EXPECT_EQ(pending, 0u);
-
-  ASSERT_TRUE(progress_test::PutKey(VK_ESCAPE, true));
-  ASSERT_TRUE(progress_test::PutKey(VK_ESCAPE, false));
-  EXPECT_TRUE(davu::PollEscape());
-  EXPECT_FALSE(davu::PollEscape());
+TEST_F(ProgressLinesTest, PollEscapeTakesOnlyEscapeAndLeavesTheHostsKeys) {
+  struct Typed {
+    WORD key;
+    bool down;
+  };
+  const struct {
+    std::vector<Typed> typed;
+    bool escape;
+    std::vector<WORD> left; // the keys still there, in their order
+  } cases[] = {
+      {{}, false, {}},
+      // A release alone is no press: nothing is taken.
+      {{{VK_ESCAPE, false}, {'X', true}}, false, {VK_ESCAPE, 'X'}},
+      {{{VK_DOWN, true}, {VK_DOWN, false}}, false, {VK_DOWN, VK_DOWN}},
+      {{{VK_HOME, true},
+        {VK_ESCAPE, true},
+        {VK_DOWN, true},
+        {VK_ESCAPE, false},
+        {VK_DOWN, true}},
+       true,
+       {VK_HOME, VK_DOWN, VK_DOWN}},
+      {{{VK_ESCAPE, true}, {VK_ESCAPE, false}}, true, {}},
+  };
+  HANDLE input = farhost::ConsoleInput();
+  for (const auto &c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.left));
+    FlushConsoleInputBuffer(input);
+    for (const Typed &t : c.typed)
+      ASSERT_TRUE(progress_test::PutKey(t.key, t.down));
+    EXPECT_EQ(davu::PollEscape(), c.escape);
+    std::vector<WORD> left;
+    INPUT_RECORD records[16];
+    DWORD count = 0;
+    if (PeekConsoleInputA(input, records, 16, &count) && count > 0)
+      ReadConsoleInputA(input, records, count, &count);
+    for (DWORD i = 0; i < count; ++i)
+      left.push_back(records[i].Event.KeyEvent.wVirtualKeyCode);
+    EXPECT_EQ(left, c.left);
+    // Polled again, what is left is still not Escape.
+    EXPECT_FALSE(davu::PollEscape());
+  }
+  FlushConsoleInputBuffer(input);
 }
 
 TEST(ProgressItemLine, IsCutToSixtySixCharacters) {

@@ -24,12 +24,17 @@
 #   one     FAR's Copy dialog for one file; move: its Rename/Move dialog
 #   many    FAR's Copy dialog for several items
 #   chosen  the selection summary of the panel
+#   kept    what stays selected after a copy that failed for one file: the
+#           failed file (FAR 1.x deselects what the plug-in cleared), or
+#           all (FAR 3's wrapper never clears an old plug-in's flags)
+#   rows    the terminal's height: FAR 3's info panel shows the plug-in's
+#           lines below its own sections
 host_table=$(
   cat <<'TABLE'
-id     |dir        |name    |kind|users                     |loads|keys  |drive       |error                      |quit                    |one             |move                      |many                 |chosen
-far170 |FAR170_DIR |FAR 1.70|1   |Software\Far\Users        |all  |digits|Drive       |Error loading plugin module|Do you want to quit FAR?|Copy "%.55s"    |Rename or move "%.55s"    |Copy %d item%s       | %s bytes in 1 file 
-far175 |FAR175_DIR |FAR 1.75|1   |Software\Far\Users        |some |digits|Drive       |Error loading plugin module|Do you want to quit FAR?|Copy "%.55s"    |Rename or move "%.55s"    |Copy %d item%s       | %s bytes in 1 file 
-far3   |FAR3_DIR   |FAR 3.0 |3   |Software\Far Manager\Users|some |letters|Change drive|Error loading plugin       |Do you want to quit Far?|Copy {0} {1}:   |Rename or move {0} {1}:   |Copy {0} item{1} {2}:|Bytes: {0}, files: {1}, folders: {2}
+id     |dir        |name    |kind|users                     |loads|keys  |drive       |error                      |quit                    |one             |move                      |many                 |chosen|kept  |rows
+far170 |FAR170_DIR |FAR 1.70|1   |Software\Far\Users        |all  |digits|Drive       |Error loading plugin module|Do you want to quit FAR?|Copy "%.55s"    |Rename or move "%.55s"    |Copy %d item%s       | %s bytes in 1 file |failed|30
+far175 |FAR175_DIR |FAR 1.75|1   |Software\Far\Users        |some |digits|Drive       |Error loading plugin module|Do you want to quit FAR?|Copy "%.55s"    |Rename or move "%.55s"    |Copy %d item%s       | %s bytes in 1 file |failed|30
+far3   |FAR3_DIR   |FAR 3.0 |3   |Software\Far Manager\Users|some |letters|Change drive|Error loading plugin       |Do you want to quit Far?|Copy {0} {1}:   |Rename or move {0} {1}:   |Copy {0} item{1} {2}:|Bytes: {0}, files: {1}, folders: {2}|all   |50
 TABLE
 )
 realfar_hosts=(far170 far175 far3)

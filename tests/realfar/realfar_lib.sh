@@ -16,7 +16,7 @@ realfar_skip=77
 # Seconds one step may take: Wine under QEMU on a busy machine is slow.
 wait_limit=${REALFAR_WAIT:-240}
 cols=100
-rows=30
+rows=30 # until the host is known
 
 winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
 source "$(dirname "${BASH_SOURCE[0]}")/realfar_hosts.sh"
@@ -28,6 +28,7 @@ realfar_begin() {
   build=$3
   walk_start=$SECONDS
   host_of_walk "$4"
+  rows=$(host_value rows)
   for tool in tmux iconv; do
     command -v "$tool" >/dev/null || {
       echo "$tool is missing (scripts/setup.sh installs it)"
@@ -164,6 +165,7 @@ key() {
 }
 # Home and End reach FAR only as these sequences.
 key_home() { key -l $'\e[H'; }
+key_end() { key -l $'\e[F'; }
 shot() {
   shots=$((shots + 1))
   screen >"$work/screens/$(printf %02d "$shots")-$1.txt"
@@ -256,13 +258,20 @@ disk_entry_key() {
   [ "$(host_value keys)" = letters ] && pattern="[A-Z0-9] \+$(msg 1)"
   screen | grep -o -- "$pattern" | head -1 | cut -c1
 }
-# open_from_disk_menu SIDE: the player from the open disk menu.
+# open_from_disk_menu SIDE: the player from the open disk menu: by its
+# digit in FAR 1.x; in FAR 3, whose letter keys arrive there as Alt+letter
+# under Wine's console, as its last entry.
 open_from_disk_menu() {
   wait_for "$(msg 1)"
   local hot
   hot=$(disk_entry_key)
   [ -n "$hot" ] || fail "the disk menu entry has no hot key"
-  key "${hot,,}"
+  if [ "$(host_value keys)" = letters ]; then
+    key_end
+    key Enter
+  else
+    key "$hot"
+  fi
 }
 # The lines between the frame of the box whose top line holds TITLE.
 box_text() {

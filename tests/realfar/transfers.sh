@@ -95,7 +95,11 @@ shot failure
 key Enter
 wait_gone "$(msg 58)"
 [ ! -e "$music/04 Outro.mp3" ] || fail "part of the failed file stayed on the PC"
-wait_shows right selection_of "$(far_tail "$(host_value chosen)" 1 0)"
+if [ "$(host_value kept)" = failed ]; then
+  wait_shows right selection_of "$(far_tail "$(host_value chosen)" 1 0)"
+else
+  wait_shows right selection_of "$(far_tail "$(host_value chosen)" 2 0)"
+fi
 ctl fail "$player" --clear >/dev/null
 key F5
 wait_for "$(msg 13)"
