@@ -142,10 +142,18 @@ int Host::Edit(const std::string &append) {
     return result;
   }
   std::string bytes = ReadWhole(path) + append;
-  FILE *f = fopen(path.c_str(), "wb");
-  if (f) {
-    fwrite(bytes.data(), 1, bytes.size(), f);
-    fclose(f);
+  // The substitute editor keeps the file's time, so that transcripts
+  // come out the same on every run.
+  WIN32_FILE_ATTRIBUTE_DATA times{};
+  GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &times);
+  HANDLE out = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr,
+                           CREATE_ALWAYS, 0, nullptr);
+  if (out != INVALID_HANDLE_VALUE) {
+    DWORD written = 0;
+    WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+              nullptr);
+    SetFileTime(out, nullptr, nullptr, &times.ftLastWriteTime);
+    CloseHandle(out);
   }
   AddLine("editor: " + name + " saved, " + std::to_string(bytes.size()) +
           " bytes");
@@ -163,6 +171,7 @@ int Host::Edit(const std::string &append) {
   result = CallPutFiles({saved}, false, farapi::OPM_EDIT);
   SetCurrentDirectoryA(before);
   RemoveCopy(folder, name);
+  Refresh(true); // FAR reads the panel again after a save
   return result;
 }
 

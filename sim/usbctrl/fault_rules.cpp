@@ -36,6 +36,11 @@ bool FailRuleHits(simplayer::PlayerStore *store, const char *method, int index,
     ++rule.seen;
     counted = true;
     if (!hit && (rule.nth == 0 || rule.seen == rule.nth)) {
+      if (rule.cardOut) {
+        // Not a failure: the call goes on without the card.
+        store->config.cardAbsent = true;
+        continue;
+      }
       hit = true;
       *result = rule.result;
       if (rule.unplug) {

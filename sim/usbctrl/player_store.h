@@ -65,7 +65,9 @@ struct MemoryState {
 // matches any call; otherwise only calls naming that file index. A failing
 // Upload writes half the file into the PC folder before it fails. With
 // `unplug`, the player stops answering at that call: from then on every
-// call fails (PlayerConfig's `unplugged`) until the flag is cleared.
+// call fails (PlayerConfig's `unplugged`) until the flag is cleared. With
+// `cardOut`, the memory card is taken out just before that call, which then
+// goes on as the player without a card answers it (`cardAbsent`).
 struct FailRule {
   std::string method; // library method name, e.g. "Download"
   int nth = 0;
@@ -73,6 +75,7 @@ struct FailRule {
   int result = kResultFailed;
   int seen = 0;
   bool unplug = false;
+  bool cardOut = false;
 };
 
 struct PlayerConfig {

@@ -35,11 +35,11 @@ int main(int argc, char **argv) {
   }
   Args args;
   std::string error;
-  if (!playerctl::SplitArgs(argc, argv, 2,
-                            {"--internal", "--external", "--version", "--size",
-                             "--from", "--date", "--name", "--hex-name",
-                             "--nth", "--index", "--result"},
-                            {"--hex", "--clear", "--unplug"}, &args, &error))
+  if (!playerctl::SplitArgs(
+          argc, argv, 2,
+          {"--internal", "--external", "--version", "--size", "--from",
+           "--date", "--name", "--hex-name", "--nth", "--index", "--result"},
+          {"--hex", "--clear", "--unplug", "--card-out"}, &args, &error))
     return playerctl::UsageError(error);
   if (args.positional.empty())
     return playerctl::UsageError("no store FOLDER");

@@ -27,6 +27,7 @@ const char kUsage[] =
     "      index-high-bits HEX | unterminated-names on|off |\n"
     "      chunk-size BYTES | delivery send|post | rate BYTES-PER-SECOND\n"
     "  fail FOLDER METHOD [--nth N] [--index I] [--result R] [--unplug]\n"
+    "       [--card-out]                 the card is taken out at that call\n"
     "  fail FOLDER --clear               make a library method fail, or not;\n"
     "                                    --unplug: the player stops answering\n"
     "                                    at that call (--clear plugs it in)\n"

@@ -47,7 +47,11 @@ void ListConfig(const PlayerConfig &c) {
          c.postMessages ? "post" : "send", c.bytesPerSecond);
   for (const simplayer::FailRule &r : c.failRules)
     printf("fail: %s nth %d index %d result %d%s (seen %d)\n", r.method.c_str(),
-           r.nth, r.index, r.result, r.unplug ? " unplug" : "", r.seen);
+           r.nth, r.index, r.result,
+           r.unplug    ? " unplug"
+           : r.cardOut ? " card-out"
+                       : "",
+           r.seen);
   if (c.unplugged)
     printf("unplugged: the player answers no call\n");
 }
@@ -237,6 +241,7 @@ int Fail(const std::string &folder, const Args &args) {
       rule.*option.field = static_cast<int>(n);
   }
   rule.unplug = HasFlag(args, "--unplug");
+  rule.cardOut = HasFlag(args, "--card-out");
   PlayerStore store;
   if (!Load(folder, &store))
     return 1;

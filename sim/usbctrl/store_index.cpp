@@ -96,7 +96,11 @@ void WriteSettings(const PlayerConfig &c, std::ostringstream &out) {
   out << "bytes-per-second " << c.bytesPerSecond << '\n';
   for (const FailRule &r : c.failRules)
     out << "fail " << r.method << ' ' << r.nth << ' ' << r.index << ' '
-        << r.result << ' ' << r.seen << (r.unplug ? " unplug" : "") << '\n';
+        << r.result << ' ' << r.seen
+        << (r.unplug    ? " unplug"
+            : r.cardOut ? " card-out"
+                        : "")
+        << '\n';
   out << "unplugged " << c.unplugged << '\n';
 }
 
@@ -154,10 +158,11 @@ bool ReadNotReady(const Words &w, PlayerStore *store) {
 bool ReadFailRule(const Words &w, PlayerStore *store) {
   FailRule r;
   r.method = w[1];
-  r.unplug = w.size() == 7;
-  if ((r.unplug && w[6] != "unplug") || !ParseSigned(w[2], &r.nth) ||
-      !ParseSigned(w[3], &r.index) || !ParseSigned(w[4], &r.result) ||
-      !ParseSigned(w[5], &r.seen))
+  r.unplug = w.size() == 7 && w[6] == "unplug";
+  r.cardOut = w.size() == 7 && w[6] == "card-out";
+  if ((w.size() == 7 && !r.unplug && !r.cardOut) ||
+      !ParseSigned(w[2], &r.nth) || !ParseSigned(w[3], &r.index) ||
+      !ParseSigned(w[4], &r.result) || !ParseSigned(w[5], &r.seen))
     return false;
   store->config.failRules.push_back(r);
   return true;
