@@ -314,6 +314,17 @@ player_names() {
     cur == m && /"$/ { s = $0; sub(/^[^"]*"/, "", s); sub(/"$/, "", s); print s }'
 }
 player_has() { grep -qxF -- "$2" <<<"$(player_names "$1")"; }
+# player_text NAME [MEMORY]: the contents of a player file, CRs dropped.
+player_text() {
+  local index
+  index=$(player_list | awk -v m="${2:-internal}:" -v n="\"$1\"" \
+    '/^[a-z]+:/ { cur = $1; next }
+     cur == m && substr($0, length($0) - length(n) + 1) == n { print $2 }')
+  [ -n "$index" ] || return 1
+  ctl get "$player" "${2:-internal}" "$index" "$(winpath "$work/got.tmp")" >/dev/null &&
+    tr -d '\r' <"$work/got.tmp"
+}
+player_text_is() { [ "$(player_text "$1")" = "$2" ]; }
 player_lacks() { ! player_has "$1" "$2"; }
 # Nothing but the player's own Config.dat left.
 player_empty() { [ "$(player_names internal; player_names external)" = Config.dat ]; }
