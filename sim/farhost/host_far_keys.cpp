@@ -11,22 +11,14 @@ namespace farhost {
 
 namespace {
 
-bool IsFileEntry(const PanelEntry &e) {
-  return !e.dots &&
-         (e.item.FindData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
-std::string ReadWhole(const std::string &path) {
-  std::string bytes;
-  FILE *f = fopen(path.c_str(), "rb");
-  if (!f)
-    return bytes;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, f)) > 0)
-    bytes.append(buffer, n);
-  fclose(f);
-  return bytes;
+// The file under the cursor, null when it is ".." or a folder.
+const farapi::PluginPanelItem *CursorFile(const PanelModel &m) {
+  if (m.cursor < 0 || m.cursor >= static_cast<int>(m.entries.size()))
+    return nullptr;
+  const PanelEntry &e = m.entries[m.cursor];
+  if (e.dots || (e.item.FindData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    return nullptr;
+  return &e.item;
 }
 
 bool ContainsText(const std::string &bytes, const std::string &text) {
@@ -49,15 +41,11 @@ void RemoveCopy(const std::string &folder, const std::string &name) {
 } // namespace
 
 int Host::QuickView(const std::vector<int> &typed) {
-  const PanelModel &m = model_;
-  if (!api_.GetFiles || m.cursor < 0 ||
-      m.cursor >= static_cast<int>(m.entries.size()) ||
-      !IsFileEntry(m.entries[m.cursor]))
-    return 0;
-  std::string folder = MakeViewFolder();
+  const farapi::PluginPanelItem *file = CursorFile(model_);
+  std::string folder = file && api_.GetFiles ? MakeViewFolder() : "";
   if (folder.empty())
     return 0;
-  std::vector<farapi::PluginPanelItem> items{m.entries[m.cursor].item};
+  std::vector<farapi::PluginPanelItem> items{*file};
   std::string name = ItemName(items[0]);
   // A person goes on typing while the file comes over.
   for (int key : typed)
@@ -124,15 +112,12 @@ std::vector<std::string> Host::Find(const std::string &text, int cancelAt) {
 }
 
 int Host::Edit(const std::string &append) {
-  const PanelModel &m = model_;
-  if (!api_.GetFiles || !api_.PutFiles || m.cursor < 0 ||
-      m.cursor >= static_cast<int>(m.entries.size()) ||
-      !IsFileEntry(m.entries[m.cursor]))
-    return 0;
-  std::string folder = MakeViewFolder();
+  const farapi::PluginPanelItem *file = CursorFile(model_);
+  std::string folder =
+      file && api_.GetFiles && api_.PutFiles ? MakeViewFolder() : "";
   if (folder.empty())
     return 0;
-  std::vector<farapi::PluginPanelItem> items{m.entries[m.cursor].item};
+  std::vector<farapi::PluginPanelItem> items{*file};
   std::string name = ItemName(items[0]);
   std::string path = folder + "\\" + name;
   int result =

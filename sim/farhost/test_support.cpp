@@ -60,6 +60,8 @@ HANDLE OpenInheritable(const std::string &path, DWORD access, DWORD create) {
                      &sa, create, FILE_ATTRIBUTE_TEMPORARY, nullptr);
 }
 
+} // namespace
+
 std::string ReadWhole(const std::string &path) {
   std::string out;
   FILE *f = fopen(path.c_str(), "rb");
@@ -72,7 +74,6 @@ std::string ReadWhole(const std::string &path) {
   fclose(f);
   return out;
 }
-} // namespace
 
 bool RunProgram(const std::string &commandLine, const std::string &input,
                 ProgramRun *run) {

@@ -5,6 +5,9 @@
 
 namespace farhost {
 
+// The whole contents of a file; empty when it cannot be read.
+std::string ReadWhole(const std::string &path);
+
 // Folder of the running program, with a trailing backslash.
 std::string ProgramFolder();
 // Builds a plug-in folder in `dest` from the build's plug-in folder
