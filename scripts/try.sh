@@ -7,18 +7,20 @@
 #
 #   try.sh --far [DIR]
 #
-# does the same in the real FAR Manager 1.70 instead: Far.exe from DIR,
-# else from FAR170_DIR, else from ../shared/realfar/far beside the
-# repository, with the plug-in folder (and the simulated USBCTRL.dll) as
-# Plugins\DAVUman\ beside it. FAR runs as its own user "try" (FAR's /u),
-# so its settings stay apart; Wine's error output goes to try/wine-stderr.log.
+# does the same in a real FAR instead: Far.exe from DIR, else from
+# FAR170_DIR, FAR175_DIR or FAR3_DIR (the first one given), with the
+# plug-in folder (and the simulated USBCTRL.dll) as Plugins\DAVUman\ beside
+# it. FAR runs as its own user "try" (FAR 1.x: /u try; FAR 3: -u try and a
+# profile of its own, -s), so its settings stay apart; Wine's error output
+# goes to try/wine-stderr.log.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 far_source=
 if [ "${1:-}" = --far ]; then
-  far_source=${2:-${FAR170_DIR:-$root/../shared/realfar/far}}
-  if [ ! -f "$far_source/Far.exe" ]; then
-    echo "No Far.exe in $far_source: give FAR 1.70's folder as DIR or in FAR170_DIR" >&2
+  far_source=${2:-${FAR170_DIR:-${FAR175_DIR:-${FAR3_DIR:-}}}}
+  if [ -z "$far_source" ] || [ ! -f "$far_source/Far.exe" ]; then
+    echo "No Far.exe in '$far_source': give a FAR folder as DIR, or in" \
+      "FAR170_DIR, FAR175_DIR or FAR3_DIR" >&2
     exit 1
   fi
   far_source=$(cd "$far_source" && pwd)
@@ -56,8 +58,15 @@ if [ -n "$far_source" ]; then
   cp "$far_source"/* "$try/far/" 2>/dev/null || true
   cp -r "$try/plugin" "$try/far/Plugins/DAVUman"
   cd "$music"
+  # FAR 3 keeps its own settings in a profile folder; old plug-ins' under
+  # the user's registry key, as FAR 1.x does.
+  user=(/u try)
+  if [ -f "$try/far/sqlite3.dll" ]; then
+    mkdir -p "$try/far-profile"
+    user=(-s "$(winpath "$try/far-profile")" -u try)
+  fi
   # FAR's drive queries make Wine print lines that would scroll the screen.
-  exec "$root/scripts/wine-run.sh" "$prefix" "$try/far/Far.exe" /u try \
+  exec "$root/scripts/wine-run.sh" "$prefix" "$try/far/Far.exe" "${user[@]}" \
     "$(winpath "$music")" "$(winpath "$try/pc")" 2>"$try/wine-stderr.log"
 fi
 exec "$root/scripts/wine-run.sh" "$prefix" "$build/bin/farhost.exe" --interactive \
