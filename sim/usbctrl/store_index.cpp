@@ -312,14 +312,18 @@ bool LoadStore(const std::string &folder, PlayerStore *store,
 bool SaveStore(const PlayerStore &store, std::string *error) {
   std::string temp = store.folder + kIndexTemp;
   std::string index = store.folder + kIndexName;
-  if (!WriteWholeFile(temp, IndexText(store)) ||
-      !MoveFileExA(temp.c_str(), index.c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    DeleteFileA(temp.c_str());
-    SetError(error, "cannot write " + index);
-    return false;
+  // A reader (playerctl, a virus scanner) holds the index for moments
+  // only, and the rename over it fails meanwhile: wait a little for it.
+  bool saved = WriteWholeFile(temp, IndexText(store));
+  for (int attempt = 0; saved && attempt < 40; ++attempt) {
+    if (MoveFileExA(temp.c_str(), index.c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+      return true;
+    Sleep(25);
   }
-  return true;
+  DeleteFileA(temp.c_str());
+  SetError(error, "cannot write " + index);
+  return false;
 }
 
 } // namespace simplayer

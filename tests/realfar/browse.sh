@@ -147,9 +147,7 @@ wait_shows left screen_half "Morning.mp3"
 note "F11 opened it; '..' closed it"
 
 # Alt+F2: on the right; F10 leaves FAR with the panel open.
-disk_menu right
-open_from_disk_menu right
-wait_shows right title_of "$(msg 26)"
+player_on_right
 wait_shows right screen_half "Notes.txt"
 shot right-panel
 quit_far

@@ -25,11 +25,19 @@ done
 note "player made"
 
 start_far "$music" "$work/pc"
-disk_menu right
-open_from_disk_menu right
-wait_shows right title_of "$(msg 26)"
+player_on_right
 key Tab
 wait_for "7$(msg 35)"
+
+# send_one NAME: F5 of the file under the cursor, through FAR's Copy dialog
+# and the plug-in's question.
+send_one() {
+  key F5
+  wait_for "$(far_lead "$(host_value one)" "$1")"
+  key Enter
+  wait_for "$(msg 16)"
+  key Enter
+}
 
 # failure_box SHOT TEXT...: the box of what did not go lists each text;
 # its picture, then OK.
@@ -70,11 +78,7 @@ shown="??.mp3"
 [ "$host_kind" = 3 ] && shown="歌曲.mp3"
 key Tab
 cursor_to left "$shown"
-key F5
-wait_for "$(far_lead "$(host_value one)" "$shown")"
-key Enter
-wait_for "$(msg 16)"
-key Enter
+send_one "$shown"
 failure_box code-page-name "??.mp3 ($(msg 83))"
 note "a name outside FAR's code page: told"
 
@@ -82,11 +86,7 @@ note "a name outside FAR's code page: told"
 # file is gone, and the box says so.
 ctl fail "$player" Download --nth 1 >/dev/null
 cursor_to left "01 Intro.mp3"
-key F5
-wait_for "$(far_lead "$(host_value one)" "01 Intro.mp3")"
-key Enter
-wait_for "$(msg 16)"
-key Enter
+send_one "01 Intro.mp3"
 failure_box failed-replace "01 Intro.mp3 ($(msg 61); $(msg 82))"
 poll 30 player_lacks internal "01 Intro.mp3" || fail "the old file is still listed"
 expect_size "$music/01 Intro.mp3" 300000
@@ -113,11 +113,7 @@ wait_shows right title_of "$(msg 27)"
 ctl set "$player" card absent >/dev/null
 key Tab
 cursor_to left "01 Intro.mp3"
-key F5
-wait_for "$(far_lead "$(host_value one)" "01 Intro.mp3")"
-key Enter
-wait_for "$(msg 16)"
-key Enter
+send_one "01 Intro.mp3"
 wait_for "$(msg 85)"
 on_screen "$(msg 15)" && fail "a missing card was told as full"
 shot no-card-send

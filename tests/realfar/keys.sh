@@ -121,9 +121,7 @@ ctl set "$player" rate 0 >/dev/null
 
 # Two player panels: the card on the right; F5 from the internal memory to
 # it, F6 from it back.
-disk_menu right
-open_from_disk_menu right
-wait_shows right title_of "$(msg 26)"
+player_on_right
 key Tab
 key F7
 wait_shows right title_of "$(msg 27)"

@@ -273,6 +273,13 @@ open_from_disk_menu() {
     key "$hot"
   fi
 }
+# player_on_right: Alt+F2 and the player's entry; its panel shows on the
+# right with the internal memory.
+player_on_right() {
+  disk_menu right
+  open_from_disk_menu right
+  wait_shows right title_of "$(msg 26)"
+}
 # The lines between the frame of the box whose top line holds TITLE.
 box_text() {
   local line top= left right rest

@@ -32,9 +32,7 @@ ctl set "$player" rate 2000000 >/dev/null
 note "player made"
 
 start_far "$music" "$work/pc"
-disk_menu right
-open_from_disk_menu right
-wait_shows right title_of "$(msg 26)"
+player_on_right
 key Tab
 wait_for "7$(msg 35)" # the player's F7 label: its panel is active
 

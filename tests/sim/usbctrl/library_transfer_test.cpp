@@ -2,6 +2,8 @@
 // its lifetime.
 #include "tests/sim/usbctrl/library_fixture.h"
 
+#include <thread>
+
 namespace library {
 
 TEST_F(Library, DownloadStoresTheFileUnderItsLastPathComponent) {
@@ -140,6 +142,25 @@ TEST_F(Library, FormatEmptiesOnlyThatMemory) {
   lib.Format(kExternal);
   EXPECT_TRUE(store.Names(kExternal).empty());
   lib.SetProgressWindow(nullptr);
+}
+
+// playerctl reads the index while the plug-in formats or sends: a reader
+// holding it for a moment delays the save, and never fails it.
+TEST_F(Library, FormatSavesTheIndexWhileAReaderHoldsItForAMoment) {
+  for (DWORD heldMs : {0, 100, 400}) {
+    store.Put(kInternal, "a", "1");
+    HANDLE held = CreateFileA((store.folder + "index.txt").c_str(),
+                              GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    std::thread letGo([&] {
+      Sleep(heldMs);
+      CloseHandle(held);
+    });
+    EXPECT_EQ(0, lib.Format(kInternal)) << "held " << heldMs << " ms";
+    letGo.join();
+    EXPECT_TRUE(store.Names(kInternal).empty()) << "held " << heldMs << " ms";
+  }
 }
 
 TEST_F(Library, ProgressIsSentToAWindowOfAnotherThread) {
