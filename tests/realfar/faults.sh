@@ -2,15 +2,15 @@
 # What a real FAR shows when things go wrong on the player's panel: player
 # names the PC cannot have, a PC name FAR can give only with "?", a send
 # that replaced a file and failed, the Shift+F3 dialog's title, a format the
-# player refuses, F5 into a card that was taken out, and the info panel of
-# a player that stopped answering.
+# player refuses, F5 into a card that was taken out, an empty folder sent,
+# and the info panel of a player that stopped answering.
 #   faults.sh ROOT BUILD HOST
 set -uo pipefail
 source "$(dirname "$0")/realfar_lib.sh"
 realfar_begin faults "$1" "$2" "$3"
 
 music=$work/pc/Music
-mkdir -p "$music" "$work/stage"
+mkdir -p "$music/Empty" "$work/stage"
 head -c 300000 /dev/zero >"$music/01 Intro.mp3"
 # No OEM code page has these characters: FAR 1.x lists the file as
 # "??.mp3", and FAR 3 gives it to an old plug-in so.
@@ -81,6 +81,15 @@ cursor_to left "$shown"
 send_one "$shown"
 failure_box code-page-name "??.mp3 ($(msg 83))"
 note "a name outside FAR's code page: told"
+
+# A folder with nothing in it: the send says there is nothing to send.
+cursor_to left "Empty"
+send_one "Empty"
+wait_for "$(msg 87)"
+shot nothing-to-send
+key Enter
+wait_gone "$(msg 87)"
+note "nothing to send: told"
 
 # A send over a player file of its name that the player fails: the old
 # file is gone, and the box says so.
