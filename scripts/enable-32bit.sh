@@ -34,6 +34,7 @@ fi
 
 echo "32-bit programs cannot start on this kernel: running them under QEMU"
 apt=(apt-get -o DPkg::Lock::Timeout=600 -o Acquire::Retries=3)
+. "$(dirname "$0")/apt-update.sh"
 # Not installed yet on a fresh machine: no version, and no failure.
 installed=$( (qemu-i386-static --version 2>/dev/null || true) |
   sed -n 's/^qemu-i386 version \([0-9]*\)\..*/\1/p')
@@ -43,13 +44,7 @@ if [ -z "$installed" ] || [ "$installed" -lt 10 ]; then
     echo "deb http://deb.debian.org/debian bookworm-backports main" |
       $SUDO tee "$list" >/dev/null
   fi
-  # A mirror in mid-sync fails an index now and then: try again, then go on
-  # with the indexes there are (a package that is not found still fails).
-  for try in 1 2 3; do
-    $SUDO "${apt[@]}" update -qq && break
-    [ "$try" = 3 ] && echo "apt-get update failed three times: going on" && break
-    sleep 30
-  done
+  apt_update
   DEBIAN_FRONTEND=noninteractive $SUDO "${apt[@]}" install -y -qq \
     -t bookworm-backports qemu-user-static >/dev/null
 fi

@@ -31,12 +31,7 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 # Other installs may be running: wait for the package lock, don't fail.
 apt=(apt-get -o DPkg::Lock::Timeout=600 -o Acquire::Retries=3)
-# A mirror in mid-sync fails an index now and then: try again, then go on
-# with the indexes there are (a package that is not found still fails).
-for try in 1 2 3; do
-  $SUDO "${apt[@]}" update -qq && break
-  [ "$try" = 3 ] && echo "apt-get update failed three times: going on" && break
-  sleep 30
-done
+. "$root/scripts/apt-update.sh"
+apt_update
 DEBIAN_FRONTEND=noninteractive $SUDO "${apt[@]}" install -y -qq "${missing[@]}" >/dev/null
 "$root/scripts/enable-32bit.sh"
